@@ -1,0 +1,55 @@
+# SPDX-License-Identifier: MIT
+# vidScope top-level entry points: `make run` and `make test` (see README.md).
+
+BUILD        ?= build
+BUILD_TYPE   ?= RelWithDebInfo
+CMAKE_FLAGS  ?=
+JOBS         ?= $(shell nproc)
+PACKAGES     := $(shell grep -v -e '^\#' -e '^$$' packaging/build-deps.txt)
+SUDO         := $(if $(filter 0,$(shell id -u)),,sudo)
+VIRTUAL      ?= 3E00,0500,012B
+
+.PHONY: all deps configure build test run test-asan test-tsan fuzz clean
+
+all: build
+
+# Installs only what is missing, so repeated runs cost a dpkg query and nothing more.
+deps:
+	@missing=$$(for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q 'ok installed' || echo $$p; done); \
+	if [ -n "$$missing" ]; then \
+	    echo "Installing missing Debian packages:" $$missing; \
+	    $(SUDO) apt-get update -qq && \
+	    $(SUDO) env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+
+run: build
+	VIDSCOPE_VIRTUAL_CAMERAS=$${VIDSCOPE_VIRTUAL_CAMERAS:-$(VIRTUAL)} $(BUILD)/cli/vidscope-cli demo
+
+# The non-GUI layers under the sanitizers; CI runs both.
+test-asan:
+	$(MAKE) test BUILD=build-asan BUILD_TYPE=Debug \
+	    CMAKE_FLAGS="-DVIDSCOPE_SANITIZE=address,undefined -DVIDSCOPE_GUI=OFF -DVIDSCOPE_BENCH=OFF"
+
+test-tsan:
+	$(MAKE) test BUILD=build-tsan BUILD_TYPE=RelWithDebInfo \
+	    CMAKE_FLAGS="-DVIDSCOPE_SANITIZE=thread -DVIDSCOPE_GUI=OFF -DVIDSCOPE_BENCH=OFF"
+
+# libFuzzer targets need clang; `make fuzz` builds them, tests/fuzz/README.md says how to run them.
+fuzz:
+	$(MAKE) build BUILD=build-fuzz BUILD_TYPE=Debug \
+	    CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVIDSCOPE_FUZZ=ON -DVIDSCOPE_GUI=OFF -DVIDSCOPE_BENCH=OFF"
+
+clean:
+	rm -rf build build-asan build-tsan build-fuzz

@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: MIT
+// The process-wide camera driver: device interfaces, handles and request codes over ports.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "usb/host/Overlapped.h"
+#include "usb/host/Port.h"
+
+namespace vidscope::host {
+
+using Handle = std::intptr_t;
+inline constexpr Handle kInvalidHandle = -1;
+
+// A snapshot of the present device interfaces, taken by Driver::presentInterfaces.
+struct InterfaceSet {
+    std::vector<std::string> paths;
+};
+
+// Every call sets the calling thread's lastSystemError(): 0 on success, the reason otherwise.
+// Thread-safe. Requests on a handle whose device was detached fail with
+// kErrorDeviceNotConnected; the handle must still be closed.
+class Driver {
+public:
+    static Driver& instance();
+
+    // --- device-interface enumeration ---
+    InterfaceSet presentInterfaces() const;
+    // Path of interface `index` of the set; false with kErrorNoMoreItems past the end.
+    bool interfacePath(const InterfaceSet& set, uint32_t index, std::string& path) const;
+
+    // --- handles ---
+    // Opens a device interface for I/O; kInvalidHandle on failure (kErrorFileNotFound when
+    // the path is unknown, or the port's own error, e.g. kErrorAccessDenied).
+    Handle open(std::string_view path);
+    bool close(Handle handle);
+
+    // Carries out one request code (IoControlCode.h) on a handle. With `overlapped`, a request
+    // that does not complete at once returns false with kErrorIoPending and completes later
+    // into `overlapped`; a synchronous completion returns true with *bytesReturned set and the
+    // overlapped record already completed. Without it, the call blocks until completion.
+    bool ioControl(Handle handle, uint32_t code, const void* in, uint32_t inLength, void* out,
+                   uint32_t outLength, uint32_t* bytesReturned, Overlapped* overlapped);
+
+    // Result of an overlapped request: false with kErrorIoIncomplete while pending (wait =
+    // false), otherwise the request's own status, with *bytesReturned set.
+    bool overlappedResult(Handle handle, Overlapped& overlapped, uint32_t* bytesReturned,
+                          bool wait);
+
+    // --- ports (plug and unplug) ---
+    using PortId = uint64_t;
+    PortId attach(std::shared_ptr<Port> port);
+    // Unplugs: pending requests complete with kErrorDeviceNotConnected, handles stay allocated.
+    void detach(PortId id);
+    std::vector<PortId> attachedPorts() const;
+    std::shared_ptr<Port> port(PortId id) const;
+
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+private:
+    Driver();
+    ~Driver();
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+}  // namespace vidscope::host
