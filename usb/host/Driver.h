@@ -42,8 +42,11 @@ public:
 
     // Carries out one request code (IoControlCode.h) on a handle. With `overlapped`, a request
     // that does not complete at once returns false with kErrorIoPending and completes later
-    // into `overlapped`; a synchronous completion returns true with *bytesReturned set and the
-    // overlapped record already completed. Without it, the call blocks until completion.
+    // into `overlapped`; a synchronous completion returns its result with *bytesReturned set
+    // and the overlapped record already completed (event set). A request refused before it
+    // reached the device returns false with the reason, stores that reason as the record's
+    // status without signalling its event. Without `overlapped`, the call blocks until
+    // completion.
     bool ioControl(Handle handle, uint32_t code, const void* in, uint32_t inLength, void* out,
                    uint32_t outLength, uint32_t* bytesReturned, Overlapped* overlapped);
 
@@ -54,11 +57,24 @@ public:
 
     // --- ports (plug and unplug) ---
     using PortId = uint64_t;
+    // Plugs a port in: it is enumerated from the next presentInterfaces() on.
     PortId attach(std::shared_ptr<Port> port);
     // Unplugs: pending requests complete with kErrorDeviceNotConnected, handles stay allocated.
+    // Unknown ids are ignored.
     void detach(PortId id);
     std::vector<PortId> attachedPorts() const;
     std::shared_ptr<Port> port(PortId id) const;
+    // The interface path of an attached port, as presentInterfaces() lists it; empty if none.
+    std::string pathOf(PortId id) const;
+
+    // Attaches a fresh virtual camera for each entry of a comma-separated list of hex product
+    // ids ("3E00,0500,012B"); unknown or malformed entries are logged and skipped. The first
+    // instance() does this for the environment variable VIDSCOPE_VIRTUAL_CAMERAS.
+    std::vector<PortId> attachVirtualCameras(std::string_view productIds);
+
+    // What the version requests report.
+    static constexpr uint32_t kDriverVersion = 0x00010000;
+    static constexpr uint32_t kUsbdiVersion = 0x00000600;
 
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;

@@ -1,0 +1,337 @@
+// SPDX-License-Identifier: MIT
+// The driver object: enumeration, handles, request dispatch and completion over attached ports.
+#include "usb/host/Driver.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <optional>
+
+#include "usb/host/DeviceRequest.h"
+#include "usb/host/HostLog.h"
+#include "usb/host/IoControlCode.h"
+#include "usb/host/OverlappedCompletion.h"
+#include "usb/host/PortRequest.h"
+#include "usb/host/SystemError.h"
+#include "usb/host/VirtualPort.h"
+
+namespace vidscope::host {
+namespace {
+
+constexpr std::string_view kVirtualKeyPrefix = "virtual-";
+
+std::string interfacePathFor(const PortDescription& d) {
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "usb:%04x:%04x:", d.vendorId, d.productId);
+    return prefix + d.key;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// "3E00", "3e00" or "0x3E00"; one to four hex digits.
+std::optional<uint16_t> parseProductId(std::string_view text) {
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        text.remove_prefix(2);
+    }
+    if (text.empty() || text.size() > 4)
+        return std::nullopt;
+    uint16_t value = 0;
+    for (char c : text) {
+        if (!std::isxdigit(static_cast<unsigned char>(c)))
+            return std::nullopt;
+        const int digit = std::isdigit(static_cast<unsigned char>(c))
+                              ? c - '0'
+                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+        value = static_cast<uint16_t>(value * 16 + digit);
+    }
+    return value;
+}
+
+bool refuse(uint32_t error, Overlapped* overlapped) {
+    if (overlapped != nullptr)
+        OverlappedCompletion::fail(*overlapped, error);
+    setLastSystemError(error);
+    return false;
+}
+
+bool resultOf(const Overlapped& overlapped, uint32_t* bytesReturned) {
+    const uint32_t error = overlapped.status.load();
+    if (bytesReturned != nullptr)
+        *bytesReturned = overlapped.bytesTransferred.load();
+    setLastSystemError(error);
+    return error == kErrorSuccess;
+}
+
+// One attached (or, while handles remain, detached) port. Guarded by Driver::State::mutex.
+struct PortEntry {
+    Driver::PortId id = 0;
+    std::shared_ptr<Port> port;
+    PortDescription description;
+    std::string path;
+    bool isVirtual = false;
+    bool attached = true;
+    bool portOpen = false;
+    int openHandles = 0;
+};
+
+}  // namespace
+
+struct Driver::State {
+    mutable std::mutex mutex;
+    std::vector<std::shared_ptr<PortEntry>> ports;  // attached ports, in attach order
+    std::map<Handle, std::shared_ptr<PortEntry>> handles;
+    PortId nextPortId = 1;
+    Handle nextHandle = 1;
+
+    std::shared_ptr<PortEntry> findPort(PortId id) const {
+        auto it = std::find_if(ports.begin(), ports.end(), [&](auto& e) { return e->id == id; });
+        return it == ports.end() ? nullptr : *it;
+    }
+
+    // Looks a handle up for a request; sets `error` when the request cannot go ahead.
+    std::shared_ptr<PortEntry> entryFor(Handle handle, uint32_t& error) const {
+        std::lock_guard lock(mutex);
+        auto it = handles.find(handle);
+        if (it == handles.end()) {
+            error = kErrorInvalidHandle;
+            return nullptr;
+        }
+        error = it->second->attached ? kErrorSuccess : kErrorDeviceNotConnected;
+        return it->second;
+    }
+};
+
+Driver& Driver::instance() {
+    // Deliberately never destroyed: handles may still be closed by other static objects
+    // during exit, and the ports' worker threads must not outlive what they call into.
+    static Driver* const driver = [] {
+        auto* created = new Driver;
+        if (const char* list = std::getenv("VIDSCOPE_VIRTUAL_CAMERAS")) {
+            created->attachVirtualCameras(list);
+        }
+        return created;
+    }();
+    return *driver;
+}
+
+Driver::Driver() : state_(std::make_unique<State>()) {}
+Driver::~Driver() = default;
+
+InterfaceSet Driver::presentInterfaces() const {
+    InterfaceSet set;
+    std::lock_guard lock(state_->mutex);
+    for (bool virtualPass : {false, true}) {
+        for (const auto& entry : state_->ports) {
+            if (entry->isVirtual == virtualPass)
+                set.paths.push_back(entry->path);
+        }
+    }
+    setLastSystemError(kErrorSuccess);
+    return set;
+}
+
+bool Driver::interfacePath(const InterfaceSet& set, uint32_t index, std::string& path) const {
+    if (index >= set.paths.size()) {
+        setLastSystemError(kErrorNoMoreItems);
+        return false;
+    }
+    path = set.paths[index];
+    setLastSystemError(kErrorSuccess);
+    return true;
+}
+
+Handle Driver::open(std::string_view path) {
+    std::lock_guard lock(state_->mutex);
+    auto it = std::find_if(state_->ports.begin(), state_->ports.end(),
+                           [&](auto& e) { return e->path == path; });
+    if (it == state_->ports.end()) {
+        setLastSystemError(kErrorFileNotFound);
+        return kInvalidHandle;
+    }
+    const std::shared_ptr<PortEntry>& entry = *it;
+    if (!entry->portOpen) {
+        if (const uint32_t error = entry->port->open(); error != kErrorSuccess) {
+            VS_LOG(hostLog(), Info) << "cannot open " << entry->path << ": system error " << error;
+            setLastSystemError(error);
+            return kInvalidHandle;
+        }
+        entry->portOpen = true;
+    }
+    ++entry->openHandles;
+    const Handle handle = state_->nextHandle++;
+    state_->handles.emplace(handle, entry);
+    setLastSystemError(kErrorSuccess);
+    return handle;
+}
+
+bool Driver::close(Handle handle) {
+    std::lock_guard lock(state_->mutex);
+    auto it = state_->handles.find(handle);
+    if (it == state_->handles.end()) {
+        setLastSystemError(kErrorInvalidHandle);
+        return false;
+    }
+    std::shared_ptr<PortEntry> entry = std::move(it->second);
+    state_->handles.erase(it);
+    if (entry->attached && --entry->openHandles == 0 && entry->portOpen) {
+        entry->portOpen = false;
+        entry->port->close();
+    }
+    setLastSystemError(kErrorSuccess);
+    return true;
+}
+
+bool Driver::ioControl(Handle handle, uint32_t code, const void* in, uint32_t inLength, void* out,
+                       uint32_t outLength, uint32_t* bytesReturned, Overlapped* overlapped) {
+    if (bytesReturned != nullptr)
+        *bytesReturned = 0;
+    uint32_t error = kErrorSuccess;
+    std::shared_ptr<PortEntry> entry = state_->entryFor(handle, error);
+    if (error != kErrorSuccess)
+        return refuse(error, overlapped);
+    const auto* input = static_cast<const uint8_t*>(in);
+    auto* output = static_cast<uint8_t*>(out);
+
+    if (DeviceRequest::handles(code)) {
+        uint32_t bytes = 0;
+        error = DeviceRequest::execute(*entry->port, entry->description, code, input, inLength,
+                                       output, outLength, bytes);
+        if (error == kErrorInvalidParameter || error == kErrorInsufficientBuffer) {
+            return refuse(error, overlapped);
+        }
+        if (overlapped != nullptr)
+            OverlappedCompletion::complete(*overlapped, error, bytes);
+        if (bytesReturned != nullptr)
+            *bytesReturned = bytes;
+        setLastSystemError(error);
+        return error == kErrorSuccess;
+    }
+
+    if (!PortRequest::handles(code))
+        return refuse(kErrorNotSupported, overlapped);
+    std::optional<PortRequest> request =
+        PortRequest::decode(code, input, inLength, output, outLength, error);
+    if (!request)
+        return refuse(error, overlapped);
+    Overlapped local;
+    Overlapped& target = overlapped != nullptr ? *overlapped : local;
+    OverlappedCompletion::begin(target);
+    entry->port->submit(std::move(*request).makeTransfer(target));
+    if (overlapped == nullptr) {
+        OverlappedCompletion::wait(local);
+        return resultOf(local, bytesReturned);
+    }
+    if (OverlappedCompletion::isPending(*overlapped)) {
+        setLastSystemError(kErrorIoPending);
+        return false;
+    }
+    return resultOf(*overlapped, bytesReturned);
+}
+
+bool Driver::overlappedResult(Handle handle, Overlapped& overlapped, uint32_t* bytesReturned,
+                              bool wait) {
+    if (bytesReturned != nullptr)
+        *bytesReturned = 0;
+    {
+        std::lock_guard lock(state_->mutex);
+        if (state_->handles.count(handle) == 0) {
+            setLastSystemError(kErrorInvalidHandle);
+            return false;
+        }
+    }
+    // A detached port has already ended its requests, so their results stay readable.
+    if (!wait && OverlappedCompletion::isPending(overlapped)) {
+        setLastSystemError(kErrorIoIncomplete);
+        return false;
+    }
+    OverlappedCompletion::wait(overlapped);
+    return resultOf(overlapped, bytesReturned);
+}
+
+Driver::PortId Driver::attach(std::shared_ptr<Port> port) {
+    auto entry = std::make_shared<PortEntry>();
+    entry->port = std::move(port);
+    entry->description = entry->port->description();
+    entry->path = interfacePathFor(entry->description);
+    entry->isVirtual = entry->description.key.starts_with(kVirtualKeyPrefix);
+    std::lock_guard lock(state_->mutex);
+    entry->id = state_->nextPortId++;
+    state_->ports.push_back(entry);
+    VS_LOG(hostLog(), Info) << "attached " << entry->path << " (" << entry->description.deviceName
+                            << ")";
+    return entry->id;
+}
+
+void Driver::detach(PortId id) {
+    std::lock_guard lock(state_->mutex);
+    auto it = std::find_if(state_->ports.begin(), state_->ports.end(),
+                           [&](auto& e) { return e->id == id; });
+    if (it == state_->ports.end())
+        return;
+    std::shared_ptr<PortEntry> entry = std::move(*it);
+    state_->ports.erase(it);
+    entry->attached = false;
+    if (entry->portOpen) {
+        entry->portOpen = false;
+        entry->port->close();
+    }
+    VS_LOG(hostLog(), Info) << "detached " << entry->path;
+}
+
+std::vector<Driver::PortId> Driver::attachedPorts() const {
+    std::lock_guard lock(state_->mutex);
+    std::vector<PortId> ids;
+    for (const auto& entry : state_->ports)
+        ids.push_back(entry->id);
+    return ids;
+}
+
+std::shared_ptr<Port> Driver::port(PortId id) const {
+    std::lock_guard lock(state_->mutex);
+    std::shared_ptr<PortEntry> entry = state_->findPort(id);
+    return entry ? entry->port : nullptr;
+}
+
+std::string Driver::pathOf(PortId id) const {
+    std::lock_guard lock(state_->mutex);
+    std::shared_ptr<PortEntry> entry = state_->findPort(id);
+    return entry ? entry->path : std::string();
+}
+
+std::vector<Driver::PortId> Driver::attachVirtualCameras(std::string_view productIds) {
+    std::vector<PortId> ids;
+    while (!productIds.empty()) {
+        const size_t comma = productIds.find(',');
+        const std::string_view entry = trimmed(productIds.substr(0, comma));
+        productIds =
+            comma == std::string_view::npos ? std::string_view{} : productIds.substr(comma + 1);
+        if (entry.empty())
+            continue;
+        const std::optional<uint16_t> productId = parseProductId(entry);
+        if (!productId) {
+            VS_LOG(hostLog(), Warning) << "ignoring malformed virtual camera \"" << entry
+                                       << "\": expected a hex product id such as 3E00";
+            continue;
+        }
+        std::shared_ptr<VirtualPort> port = VirtualPort::create(*productId);
+        if (!port) {
+            VS_LOG(hostLog(), Warning)
+                << "ignoring virtual camera \"" << entry << "\": no model has this product id";
+            continue;
+        }
+        ids.push_back(attach(std::move(port)));
+    }
+    return ids;
+}
+
+}  // namespace vidscope::host
