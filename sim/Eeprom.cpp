@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: MIT
+// The camera's 8 KiB EEPROM: byte access, its write cycle, and persistence between runs.
+#include "sim/Eeprom.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+
+#include "sim/FirmwareLog.h"
+
+namespace vidscope::sim {
+
+Eeprom::Eeprom(const Image& factory, std::filesystem::path file)
+    : factory_(factory), file_(std::move(file)), bytes_(factory) {
+    if (!file_.empty())
+        openBackingFile();
+}
+
+Eeprom::~Eeprom() {
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+void Eeprom::openBackingFile() {
+    std::error_code ec;
+    std::filesystem::create_directories(file_.parent_path(), ec);
+    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+        VS_LOG(firmwareLog(), Warning) << "EEPROM file " << file_ << " cannot be opened ("
+                                       << std::strerror(errno) << "); contents are not kept";
+        return;
+    }
+    struct stat st {};
+    Image stored{};
+    const bool whole = ::fstat(fd_, &st) == 0 && st.st_size == static_cast<off_t>(kSize) &&
+                       ::pread(fd_, stored.data(), kSize, 0) == static_cast<ssize_t>(kSize);
+    if (whole) {
+        bytes_ = stored;
+        return;
+    }
+    if (st.st_size != 0) {
+        VS_LOG(firmwareLog(), Warning)
+            << "EEPROM file " << file_ << " has the wrong size; factory contents restored";
+    }
+    if (!storeAll()) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+bool Eeprom::storeAll() {
+    const bool ok = ::ftruncate(fd_, 0) == 0 &&
+                    ::pwrite(fd_, bytes_.data(), kSize, 0) == static_cast<ssize_t>(kSize);
+    if (!ok) {
+        VS_LOG(firmwareLog(), Warning)
+            << "EEPROM file " << file_ << " cannot be written (" << std::strerror(errno) << ")";
+    }
+    return ok;
+}
+
+void Eeprom::waitForWriteCycle(std::unique_lock<std::mutex>& lock) {
+    const auto end = cycleEnd_;
+    if (std::chrono::steady_clock::now() >= end)
+        return;
+    lock.unlock();
+    std::this_thread::sleep_until(end);
+    lock.lock();
+}
+
+std::optional<uint8_t> Eeprom::read(uint16_t address) {
+    if (address >= kSize)
+        return std::nullopt;
+    std::unique_lock lock(mutex_);
+    waitForWriteCycle(lock);
+    return bytes_[address];
+}
+
+bool Eeprom::write(uint16_t address, uint8_t value) {
+    if (address >= kSize)
+        return false;
+    std::unique_lock lock(mutex_);
+    waitForWriteCycle(lock);
+    bytes_[address] = value;
+    cycleEnd_ = std::chrono::steady_clock::now() + kWriteTime;
+    if (fd_ >= 0 && ::pwrite(fd_, &value, 1, address) != 1) {
+        VS_LOG(firmwareLog(), Warning)
+            << "EEPROM file " << file_ << " cannot be written (" << std::strerror(errno) << ")";
+    }
+    return true;
+}
+
+void Eeprom::restoreFactory() {
+    std::unique_lock lock(mutex_);
+    waitForWriteCycle(lock);
+    bytes_ = factory_;
+    if (fd_ >= 0)
+        storeAll();
+}
+
+Eeprom::Image Eeprom::contents() const {
+    std::lock_guard lock(mutex_);
+    return bytes_;
+}
+
+std::filesystem::path Eeprom::defaultDirectory() {
+    auto env = [](const char* name) -> std::string {
+        const char* v = std::getenv(name);
+        return v ? v : "";
+    };
+    if (std::string dir = env("VIDSCOPE_VIRTUAL_DIR"); !dir.empty())
+        return dir;
+    if (std::string state = env("XDG_STATE_HOME"); !state.empty() && state.front() == '/')
+        return std::filesystem::path(state) / "vidscope" / "virtual";
+    if (std::string home = env("HOME"); !home.empty())
+        return std::filesystem::path(home) / ".local" / "state" / "vidscope" / "virtual";
+    return {};
+}
+
+std::string Eeprom::fileName(uint16_t productId, uint32_t instance) {
+    char name[40];
+    std::snprintf(name, sizeof name, "%04X-%u.eeprom", productId, instance);
+    return name;
+}
+
+}  // namespace vidscope::sim
