@@ -145,9 +145,13 @@ bool UsbEndpoint::FinishTransfer(uint8_t* buf, uint32_t& len, host::Overlapped& 
     if (!request)
         return false;
     if (!request->reachedDriver()) {
-        // Refused when queued: the driver holds no pointer into it.
-        host::setLastSystemError(request->queuedError());
+        // Failed while being queued: the driver holds no pointer into it any more, and any
+        // status it reports is already in the record (a stall answered at once).
+        const RequestRecord record = request->record();
+        usbdStatus_ = record.usbdStatus;
+        ntStatus_ = record.ntStatus;
         bytesWritten_ = 0;
+        host::setLastSystemError(request->queuedError());
         request.reset();
         return false;
     }
