@@ -1,0 +1,79 @@
+// SPDX-License-Identifier: MIT
+// The per-camera record of the API: frame geometry, settings, device, locks and transfer ring.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "cameraapi/ImageSettings.h"
+#include "cameraapi/RWLockImpl.h"
+#include "usb/host/Event.h"
+#include "usb/host/Overlapped.h"
+
+namespace vidscope::usb {
+class UsbDevice;
+class TransferRequest;
+}  // namespace vidscope::usb
+
+namespace vidscope::api {
+
+// Owned by its camera slot. Everything but the lock itself is read and written under `lock`
+// (shared or exclusive); the transfer ring additionally under streamMutex and the register
+// and EEPROM requests under controlMutex.
+struct CameraContext {
+    // Upper bound of the transfer ring; bufferCount says how many entries are in use.
+    static constexpr size_t kMaxBuffers = 50;
+
+    CameraContext();
+    ~CameraContext();
+    CameraContext(const CameraContext&) = delete;
+    CameraContext& operator=(const CameraContext&) = delete;
+
+    uint32_t width = 640;  // as transferred
+    uint32_t height = 480;
+    uint32_t bytesPerPixel = 1;
+    uint32_t modelIndex = 0;  // row of ModelTable
+    uint32_t firmwareVersion = 0;
+    ImageSettings image;
+
+    std::unique_ptr<usb::UsbDevice> device;
+    RWLockImpl lock;
+    // Re-entrant for the owning thread: a frame query resets the stream under its own hold.
+    std::recursive_mutex streamMutex;
+    std::recursive_mutex controlMutex;
+    host::Event abortEvent{host::Event::Reset::Manual};  // makes a waiting frame query give up
+
+    // --- transfer ring ---
+    int32_t bufferCount = 0;
+    int32_t transferSize = 0;
+    int32_t bufferSize = 0;
+    std::array<std::unique_ptr<uint8_t[]>, kMaxBuffers> buffers;
+    // One record per buffer, each signalling its own auto-reset event in overlappedEvents.
+    std::array<host::Overlapped, kMaxBuffers> overlapped;
+    std::array<std::unique_ptr<host::Event>, kMaxBuffers> overlappedEvents;
+    // The request queued on each buffer; null when none is outstanding.
+    std::array<std::unique_ptr<usb::TransferRequest>, kMaxBuffers> pendingTransfers;
+    int32_t ringIndex = 0;  // position of the next transfer to complete
+
+    // Destination index per source pixel, sized for the model's full sensor.
+    std::vector<uint32_t> pixelMap;
+    uint32_t pixelMapCount = 0;
+
+    // --- frame counters ---
+    uint32_t frameCount = 0;
+    uint32_t lastFrameTick = 0;  // millisecond tick of the last completed frame
+    double frameRate = 0.0;      // smoothed
+    double lineTime = 1.0;       // sensor line time in milliseconds
+    int32_t snapMode = 1;        // 1 continuous, 2 trigger
+
+    // Width and height as the API reports and delivers them: swapped under quarter-turn
+    // rotation.
+    uint32_t outputWidth() const;
+    uint32_t outputHeight() const;
+};
+
+}  // namespace vidscope::api
