@@ -69,7 +69,7 @@ uint32_t classicGain(uint16_t code, uint16_t v) {
 uint32_t largeGain(uint16_t v) {
     if (v >= 0x1DC0)
         return (v - 0x1DC0u) * 2 + 128;
-    if (v >= 0x1C80)
+    if (v >= 0x1CC0)
         return v - 0x1C80u;
     if (v >= 0x1C00)
         return (v - 0x1C00u) / 2;
