@@ -194,7 +194,7 @@ TEST(RWLockImpl, StressKeepsWritersAlone) {
     RWLockImpl lock;
     constexpr int kReaders = 4;
     constexpr int kWriters = 2;
-    constexpr int kRounds = 400;
+    constexpr int kRounds = 3000;
     std::atomic<int> readersInside{0};
     std::atomic<int> writersInside{0};
     std::atomic<int> violations{0};
