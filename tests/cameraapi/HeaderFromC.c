@@ -2,6 +2,7 @@
 // Uses the public camera API header from plain C; HeaderFromCTest.cpp runs it.
 #include "vidscope/camera_api.h"
 
+#include <stddef.h>
 #include <string.h>
 
 /* Returns 0 when every call behaved as documented, otherwise the number of the failed step. */
