@@ -388,6 +388,10 @@ ToneSettings SensorProfile::tone(const SensorRegisters& r) const {
     return t;
 }
 
+bool SensorProfile::restartsReadout(uint16_t address, uint16_t value) const {
+    return classicRolling(code_) && address == 0x0B && (value & 1);
+}
+
 bool SensorProfile::takesTriggerRequest() const {
     return largeRolling(code_);
 }

@@ -59,6 +59,8 @@ public:
     // About 10 ms at full frame with the power-on timing: a picture of the right brightness
     // under the scene's normal illumination.
     uint32_t factoryExposureLines() const { return factoryExposureLines_; }
+    // A write that restarts the sensor's readout (a self-clearing register bit).
+    bool restartsReadout(uint16_t address, uint16_t value) const;
     // Families whose firmware takes the trigger mode through its own vendor request.
     bool takesTriggerRequest() const;
     bool usb3Family() const { return (model_.productId & 0x3000) != 0; }

@@ -128,6 +128,10 @@ ControlResult VendorRequestDispatcher::dispatchOut(const ControlSetup& s,
         case kWriteRegister:
             if (!registers_.write(s.index, s.value))
                 return stall();
+            if (profile_.restartsReadout(s.index, s.value)) {
+                registers_.write(s.index, s.value & ~1u);
+                stream_.restart();
+            }
             stream_.onSensorChanged();
             return {ControlOutcome::Ack, 0};
         case kRoiWindow:

@@ -12,7 +12,7 @@ enum class PixelLayout : uint8_t {
     BayerBGGR = 2,   // colour, first row B G B G ..., second row G R G R ...
     BayerGRBG = 3,   // colour, first row G R G R ..., second row B G B G ...
     Monochrome = 4,  // one byte per pixel
-    Yuv422 = 5,      // two bytes per pixel, Y0 U Y1 V
+    Yuv422 = 5,      // two bytes per pixel, U Y0 V Y1 per pair of pixels
 };
 
 struct VirtualModel {

@@ -147,6 +147,25 @@ TEST(FrameStream, SizeChangeEndsTheFrameInProgressAndExposureChangeDoesNot) {
     EXPECT_EQ(fw->streamStats().framesTruncated, 1u);
 }
 
+TEST(FrameStream, RestartRequestsEndTheFrameInProgress) {
+    ScratchDirectory dir;
+    auto fw = makeCamera(0x0500, dir);
+    in(*fw, kSelectResolution, 3, kResolutionRecord);  // 640 x 480
+    auto source = fw->bulkSource();
+    std::vector<uint8_t> buffer(100000);
+
+    EXPECT_EQ(source->readBulk(buffer, {}).length, 100000u);
+    EXPECT_EQ(out(*fw, kRestart, 0, 0), ControlOutcome::Ack);
+    EXPECT_EQ(source->readBulk(buffer, {}).length, 0u);
+
+    EXPECT_EQ(source->readBulk(buffer, {}).length, 100000u);
+    writeRegister(*fw, 0x0B, 1);  // the sensor's own restart bit, which clears itself
+    EXPECT_EQ(source->readBulk(buffer, {}).length, 0u);
+    EXPECT_EQ(readRegister(*fw, 0x0B), 0);
+    EXPECT_EQ(collectFrame(*source, 100000).frame.size(), 640u * 480);
+    EXPECT_EQ(fw->streamStats().framesTruncated, 2u);
+}
+
 TEST(FrameStream, StalledTransfersLoseNothingAndFailedOnesLoseTheirBytes) {
     ScratchDirectory dir;
     auto fw = makeCamera(0x0030, dir);
