@@ -55,13 +55,32 @@ uint32_t VirtualPort::allocateNumber() {
     return next.fetch_add(1);
 }
 
-std::shared_ptr<VirtualPort> VirtualPort::create(uint16_t productId) {
+std::shared_ptr<VirtualPort> VirtualPort::createBare(uint16_t productId) {
     const sim::VirtualModel* model = sim::findVirtualModel(productId);
     if (model == nullptr)
         return nullptr;
     const uint32_t number = allocateNumber();
     return std::make_shared<VirtualPort>(std::make_shared<sim::VirtualCamera>(*model, number),
                                          number);
+}
+
+std::shared_ptr<VirtualPort> VirtualPort::create(uint16_t productId, sim::FirmwareOptions options) {
+    std::shared_ptr<VirtualPort> port = createBare(productId);
+    if (port == nullptr)
+        return nullptr;
+    options.instance = port->number();
+    port->firmware_ = sim::CameraFirmware::create(port->camera_->model(), std::move(options));
+    port->camera_->setVendorHandler(port->firmware_->vendorHandler());
+    port->camera_->setBulkSource(port->firmware_->bulkSource());
+    // The firmware pulls and re-plugs its own cable for fault injection; the USB device must
+    // follow so that control requests fail too. A weak reference: the camera owns the
+    // firmware's handlers, and the firmware must not keep the camera alive in return.
+    std::weak_ptr<sim::VirtualCamera> camera = port->camera_;
+    port->firmware_->setConnectionListener([camera](bool connected) {
+        if (auto alive = camera.lock())
+            alive->setConnected(connected);
+    });
+    return port;
 }
 
 VirtualPort::VirtualPort(std::shared_ptr<sim::VirtualCamera> camera)

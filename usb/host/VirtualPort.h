@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 
+#include "sim/CameraFirmware.h"
 #include "sim/VirtualCamera.h"
 #include "usb/host/Port.h"
 #include "usb/host/VirtualBulkQueue.h"
@@ -32,7 +33,13 @@ class VirtualPort : public Port {
 public:
     // A port over a fresh camera of the model with this product id, numbered like every other
     // virtual port; null when no model has that id.
-    static std::shared_ptr<VirtualPort> create(uint16_t productId);
+    // The camera runs the full firmware (vendor requests, sensor, EEPROM, frame stream);
+    // options.instance is replaced by the port's number.
+    static std::shared_ptr<VirtualPort> create(uint16_t productId,
+                                               sim::FirmwareOptions options = {});
+    // Only the USB device: standard requests, vendor requests stall, the bulk endpoint NAKs
+    // until a test installs its own handler or source.
+    static std::shared_ptr<VirtualPort> createBare(uint16_t productId);
 
     // A port over an existing camera (to re-plug the same camera after a detach).
     explicit VirtualPort(std::shared_ptr<sim::VirtualCamera> camera);
@@ -40,6 +47,8 @@ public:
     ~VirtualPort() override;
 
     sim::VirtualCamera& camera() const { return *camera_; }
+    // The firmware behind camera(); null for a bare port.
+    const std::shared_ptr<sim::CameraFirmware>& firmware() const { return firmware_; }
     const std::shared_ptr<sim::VirtualCamera>& sharedCamera() const { return camera_; }
     // N of "virtual-N": unique in the process.
     uint32_t number() const { return number_; }
@@ -72,6 +81,7 @@ private:
     void reenumerate();
 
     const std::shared_ptr<sim::VirtualCamera> camera_;
+    std::shared_ptr<sim::CameraFirmware> firmware_;  // null for a bare port
     const uint32_t number_;
     std::atomic<uint32_t> openError_{0};
     std::atomic<uint32_t> cycles_{0};
