@@ -3,14 +3,12 @@
 #pragma once
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "sim/BulkInSource.h"
 #include "sim/VendorRequestHandler.h"
 #include "usb/host/Driver.h"
 #include "usb/host/VirtualPort.h"
@@ -83,35 +81,6 @@ private:
     sim::ControlSetup last_;
     std::vector<uint8_t> stored_;
     bool stall_ = false;
-};
-
-// Bulk firmware that answers each read with the next queued chunk, blocking until one is
-// queued or the read is cancelled.
-class ChunkBulkSource : public sim::BulkInSource {
-public:
-    void push(std::vector<uint8_t> chunk) {
-        {
-            std::lock_guard lock(mutex_);
-            chunks_.push_back(std::move(chunk));
-        }
-        changed_.notify_all();
-    }
-    sim::BulkResult readBulk(std::span<uint8_t> buffer, std::stop_token cancel) override {
-        std::unique_lock lock(mutex_);
-        changed_.wait(lock, cancel, [&] { return !chunks_.empty(); });
-        if (chunks_.empty())
-            return {sim::BulkOutcome::Cancelled, 0};
-        const std::vector<uint8_t> chunk = std::move(chunks_.front());
-        chunks_.erase(chunks_.begin());
-        const size_t n = std::min(chunk.size(), buffer.size());
-        std::copy_n(chunk.begin(), n, buffer.begin());
-        return {sim::BulkOutcome::Data, static_cast<uint32_t>(n)};
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable_any changed_;
-    std::vector<std::vector<uint8_t>> chunks_;
 };
 
 }  // namespace vidscope::usb::test

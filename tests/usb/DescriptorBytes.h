@@ -10,6 +10,13 @@ namespace vidscope::usb::test {
 
 using Bytes = std::vector<uint8_t>;
 
+inline uint8_t lo(uint32_t v) {
+    return static_cast<uint8_t>(v);
+}
+inline uint8_t hi(uint32_t v) {
+    return static_cast<uint8_t>(v >> 8);
+}
+
 inline void append(Bytes& to, const Bytes& from) {
     to.insert(to.end(), from.begin(), from.end());
 }
@@ -28,22 +35,11 @@ inline Bytes interfaceDesc(uint8_t number, uint8_t alternate, uint8_t endpoints,
 
 inline Bytes endpointDesc(uint8_t address, uint8_t attributes, uint16_t maxPacket,
                           uint8_t interval = 0) {
-    return {7,
-            5,
-            address,
-            attributes,
-            static_cast<uint8_t>(maxPacket),
-            static_cast<uint8_t>(maxPacket >> 8),
-            interval};
+    return {7, 5, address, attributes, lo(maxPacket), hi(maxPacket), interval};
 }
 
 inline Bytes companionDesc(uint8_t maxBurst, uint8_t attributes, uint16_t bytesPerInterval) {
-    return {6,
-            0x30,
-            maxBurst,
-            attributes,
-            static_cast<uint8_t>(bytesPerInterval),
-            static_cast<uint8_t>(bytesPerInterval >> 8)};
+    return {6, 0x30, maxBurst, attributes, lo(bytesPerInterval), hi(bytesPerInterval)};
 }
 
 // A class-specific descriptor of the kind vendors put between interface and endpoints.
@@ -74,27 +70,12 @@ inline Bytes bosBlock(const Bytes& capabilities, uint8_t count, int totalLength 
 }
 
 inline Bytes usb20ExtensionCap(uint32_t attributes) {
-    return {7,
-            0x10,
-            2,
-            static_cast<uint8_t>(attributes),
-            static_cast<uint8_t>(attributes >> 8),
-            static_cast<uint8_t>(attributes >> 16),
-            static_cast<uint8_t>(attributes >> 24)};
+    return {7, 0x10, 2, lo(attributes), hi(attributes), lo(attributes >> 16), hi(attributes >> 16)};
 }
 
 inline Bytes superSpeedCap(uint8_t attributes, uint16_t speeds, uint8_t functionality, uint8_t u1,
                            uint16_t u2) {
-    return {10,
-            0x10,
-            3,
-            attributes,
-            static_cast<uint8_t>(speeds),
-            static_cast<uint8_t>(speeds >> 8),
-            functionality,
-            u1,
-            static_cast<uint8_t>(u2),
-            static_cast<uint8_t>(u2 >> 8)};
+    return {10, 0x10, 3, attributes, lo(speeds), hi(speeds), functionality, u1, lo(u2), hi(u2)};
 }
 
 inline Bytes containerIdCap(uint8_t first) {
@@ -105,11 +86,9 @@ inline Bytes containerIdCap(uint8_t first) {
 }
 
 inline Bytes stringDesc(std::initializer_list<uint16_t> units) {
-    Bytes d = {static_cast<uint8_t>(2 + 2 * units.size()), 3};
-    for (uint16_t u : units) {
-        d.push_back(static_cast<uint8_t>(u));
-        d.push_back(static_cast<uint8_t>(u >> 8));
-    }
+    Bytes d = {lo(2 + 2 * units.size()), 3};
+    for (uint16_t u : units)
+        append(d, {lo(u), hi(u)});
     return d;
 }
 

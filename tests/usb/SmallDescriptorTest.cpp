@@ -84,8 +84,6 @@ TEST(StringDescriptor, TextTakesWholeUnitsWithinLengthAndData) {
     EXPECT_EQ(StringDescriptor::text(stringDesc({'V', 's'})), u"Vs");
     const Bytes odd = {7, 3, 'a', 0, 'b', 0, 'c', 0};
     EXPECT_EQ(StringDescriptor::text(odd), u"ab");
-    const Bytes lying = {200, 3, 'a', 0, 'b'};
-    EXPECT_EQ(StringDescriptor::text(lying), u"a");
     EXPECT_FALSE(StringDescriptor::text(Bytes{2, 3}));
     EXPECT_FALSE(StringDescriptor::text(Bytes{6, 4, 'a', 0, 'b', 0}));
     EXPECT_FALSE(StringDescriptor::text(Bytes{6}));
@@ -121,21 +119,18 @@ TEST(BosParser, PassesOverUnknownCapabilitiesAndKeepsTheFirstOfRepeats) {
     EXPECT_FALSE(bos->containerId());
 }
 
+// Zero and overlong lengths and a lying wTotalLength are among the fuzz regression inputs.
 TEST(BosParser, RejectsMalformedBlocks) {
     const Bytes caps = cat({usb20ExtensionCap(2), superSpeedCap(0, 0x0E, 1, 10, 0x07FF)});
-    Bytes pastEnd = bosBlock(cat({caps, Bytes{30, 0x10, 4, 0}}), 3);
-    Bytes zeroLength = bosBlock(cat({caps, Bytes{0, 0x10, 4}}), 3);
-    Bytes lyingTotal = bosBlock(caps, 2, 5 + static_cast<int>(caps.size()) + 1);
-    Bytes shortSuperSpeed = bosBlock(Bytes{6, 0x10, 3, 0, 0x0E, 0}, 1);
-    Bytes shortContainer = bosBlock(Bytes{8, 0x10, 4, 0, 1, 2, 3, 4}, 1);
-    Bytes shortExtension = bosBlock(Bytes{4, 0x10, 2, 0}, 1);
     Bytes wrongType = bosBlock(caps, 2);
     wrongType[1] = 2;
-    Bytes truncatedHeader = {5, 0x0F, 5, 0};
-    for (const Bytes* b : {&pastEnd, &zeroLength, &lyingTotal, &shortSuperSpeed, &shortContainer,
-                           &shortExtension, &wrongType, &truncatedHeader}) {
+    const Bytes cases[] = {bosBlock(Bytes{6, 0x10, 3, 0, 0x0E, 0}, 1),     // short SuperSpeed
+                           bosBlock(Bytes{8, 0x10, 4, 0, 1, 2, 3, 4}, 1),  // short container id
+                           bosBlock(Bytes{4, 0x10, 2, 0}, 1),  // short USB 2.0 extension
+                           wrongType, Bytes{5, 0x0F, 5, 0}};
+    for (const Bytes& bytes : cases) {
         std::string error;
-        EXPECT_EQ(UsbBos::parse(*b, &error), nullptr);
+        EXPECT_EQ(UsbBos::parse(bytes, &error), nullptr) << testing::PrintToString(bytes);
         EXPECT_FALSE(error.empty());
     }
 }

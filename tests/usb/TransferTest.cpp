@@ -5,6 +5,7 @@
 #include <chrono>
 #include <numeric>
 
+#include "tests/host/ScriptedBulkSource.h"
 #include "tests/usb/AttachedCamera.h"
 #include "usb/UsbDevice.h"
 #include "usb/host/SystemError.h"
@@ -48,7 +49,8 @@ protected:
 
     AttachedCamera cam_{0x0500};
     std::shared_ptr<EchoVendorHandler> vendor_ = std::make_shared<EchoVendorHandler>();
-    std::shared_ptr<ChunkBulkSource> bulk_ = std::make_shared<ChunkBulkSource>();
+    std::shared_ptr<vidscope::test::ScriptedBulkSource> bulk_ =
+        std::make_shared<vidscope::test::ScriptedBulkSource>();
     UsbDevice dev_{false};
 };
 
@@ -97,9 +99,6 @@ TEST(ControlEndpointFields, RequestTypeCombinesDirectionTypeAndRecipient) {
     ep.setReqType(5);  // only two bits of type
     ep.setTarget(33);  // only five bits of recipient
     EXPECT_EQ(ep.requestType(), 0x80 | (1 << 5) | 1);
-    EXPECT_EQ(ep.maxPktSize(), 64u);
-    EXPECT_EQ(ep.dscLen(), 7);
-    EXPECT_EQ(ep.dscType(), 5);
 }
 
 TEST_F(OpenCamera, VendorWriteThenReadRoundTrips) {
@@ -259,6 +258,7 @@ TEST_F(OpenCamera, SetTransferSizeRoundsUpToWholePackets) {
     EXPECT_EQ(cam_.port().transferSize(0x81), 308000u);
     ASSERT_TRUE(p1000.SetTransferSize(1));
     EXPECT_EQ(cam_.port().transferSize(0x81), 1000u);
+    EXPECT_TRUE(p1000.Reset());
     BulkEndpoint none(descriptor(0x81, 2, 0), dev_.handle());
     EXPECT_FALSE(none.SetTransferSize(4096));
     EXPECT_EQ(cam_.port().transferSize(0x81), 1000u);
