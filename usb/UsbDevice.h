@@ -54,6 +54,9 @@ public:
     uint8_t DeviceCount();
     // Opens the device at enumeration position `position`, reads and parses its
     // descriptors and selects configuration 0 with the driver's current alternate setting.
+    // A device already open is closed first (and Close's UsbCloseError passes through).
+    // Descriptor tables the parsers reject are reported to the descriptor-error handler and
+    // leave the device closed; an unreadable configuration fails with the handle still open.
     bool Open(uint8_t position);
     // Leaves the device closed; throws UsbCloseError when the driver refused the close.
     void Close();
