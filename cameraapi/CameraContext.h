@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -68,7 +69,9 @@ struct CameraContext {
     uint32_t lastFrameTick = 0;  // millisecond tick of the last completed frame
     double frameRate = 0.0;      // smoothed
     double lineTime = 1.0;       // sensor line time in milliseconds
-    int32_t snapMode = 1;        // 1 continuous, 2 trigger
+    // 1 continuous, 2 trigger. Atomic: the trigger functions change it under the shared lock
+    // while a frame query on the capture thread reads it under its own shared hold.
+    std::atomic<int32_t> snapMode{1};
 
     // Width and height as the API reports and delivers them: swapped under quarter-turn
     // rotation.
