@@ -67,6 +67,16 @@ void CameraGetApiVersion(int* major, int* minor);
  * open camera's model is unknown). */
 int CameraGetID(int index);
 
+/* ---- Virtual cameras ---------------------------------------------------------------------- */
+
+/* Attaches virtual cameras, given as comma-separated hexadecimal device codes ("3E00,0500");
+ * they enumerate after the real cameras, like those asked for by VIDSCOPE_VIRTUAL_CAMERAS at
+ * start-up. Unknown or malformed codes are logged and skipped. Returns how many were
+ * attached, or -1.
+ * Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE (null text), CAMERA_ERROR_NO_CAMERA_FOUND
+ * (no code named a known model). */
+int CameraAttachVirtual(const char* deviceCodes);
+
 #ifdef __cplusplus
 }
 #endif
