@@ -116,32 +116,6 @@ ControlResult ControlChannel::updateRegister(CameraContext& context, uint16_t ad
     return written.ok() ? ControlResult{0, wanted} : written;
 }
 
-ControlChannel::CustomName ControlChannel::readCustomName(usb::UsbDevice* device) {
-    CustomName result;
-    const ControlResult length = readEeprom(device, kNameLengthAddress);
-    if (!length.ok()) {
-        result.error = length.error;
-        return result;
-    }
-    result.ok = true;
-    if (length.value == 0 || length.value > kMaxNameLength)
-        return result;
-    // Every announced byte is read, but a zero byte ends the text: the name is a C string.
-    bool ended = false;
-    for (uint16_t i = 0; i < length.value; ++i) {
-        const ControlResult c = readEeprom(device, static_cast<uint16_t>(kNameAddress + i));
-        if (!c.ok()) {
-            result.ok = false;
-            result.error = c.error;
-            return result;
-        }
-        ended = ended || c.value == 0;
-        if (!ended)
-            result.name.push_back(static_cast<char>(c.value));
-    }
-    return result;
-}
-
 std::optional<int16_t> ControlChannel::encodeMatrixEntry(double coefficient) {
     const double scaled = std::trunc(coefficient * 100.0);
     if (!std::isfinite(scaled) || scaled < INT16_MIN || scaled > INT16_MAX)

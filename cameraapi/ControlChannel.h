@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 
 namespace vidscope::usb {
 class UsbDevice;
@@ -35,9 +34,6 @@ public:
     static constexpr size_t kUserDataLength = 12;
     static constexpr uint16_t kColourMatrixAddress = 0x1D20;
     static constexpr size_t kColourMatrixEntries = 9;
-    static constexpr uint16_t kNameLengthAddress = 0x1D50;
-    static constexpr uint16_t kNameAddress = 0x1D51;
-    static constexpr size_t kMaxNameLength = 30;
     // The EEPROM is busy this long after each byte written.
     static constexpr std::chrono::milliseconds kEepromWriteTime{5};
 
@@ -63,16 +59,6 @@ public:
     // read writes nothing; value is the word written.
     static ControlResult updateRegister(CameraContext& context, uint16_t address, uint16_t set,
                                         uint16_t clear);
-
-    // The custom name stored in the EEPROM: length byte, then the characters one request each.
-    // ok is false when a read failed (the name then holds the bytes read before it, possibly
-    // none); an empty name with ok true means the camera has no valid custom name.
-    struct CustomName {
-        bool ok = false;
-        int error = 0;  // the failing read's code when !ok
-        std::string name;
-    };
-    static CustomName readCustomName(usb::UsbDevice* device);
 
     // --- colour matrix encoding: 100 x the coefficient, truncated, in 16 signed bits ---
     using Matrix = std::array<double, kColourMatrixEntries>;
