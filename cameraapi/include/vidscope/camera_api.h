@@ -67,6 +67,146 @@ void CameraGetApiVersion(int* major, int* minor);
  * open camera's model is unknown). */
 int CameraGetID(int index);
 
+/* ---- Device lifecycle ---------------------------------------------------------------------- */
+
+/* Size of each name buffer CameraGetName writes (the GUI's 256-byte buffers); longer names are
+ * cut to CAMERA_NAME_BUFFER_SIZE - 1 characters. */
+#define CAMERA_NAME_BUFFER_SIZE 256
+
+/* The number of attached cameras (devices with vendor id 0xA7B7). Takes no lock and leaves no
+ * last-error code; 0 when there are none. */
+int CameraGetCount(void);
+
+/* Looks up the index-th camera and returns its driver position (devices of other vendors
+ * count there but not in the index), or -1. Every pointer may be null. displayName and
+ * shortName, when given, must each hold CAMERA_NAME_BUFFER_SIZE bytes. With a custom name
+ * programmed into the camera's EEPROM (1 to 30 characters) the display name is
+ * "Veltro <name> Camera(<index>)" and the short name "<name>(<index>)"; otherwise they are
+ * "<device name>(<index>)" and "<model name>(<index>)". The short name stays empty, and
+ * *modelIndex is 32, for a product id of no known model. The EEPROM is read only when a name
+ * is asked for. Takes no lock.
+ * Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NO_CAMERA_FOUND,
+ * CAMERA_ERROR_CONTROL_PIPE or CAMERA_ERROR_READ_PIPE (the custom name could not be read; the
+ * outputs are still written, the result is -1). */
+int CameraGetName(int index, char* displayName, char* shortName, unsigned int* modelIndex,
+                  unsigned int* deviceCode);
+
+/* Opens the index-th camera into slot index: reads its firmware version and queues its ring
+ * of bulk transfers (USB 3 cameras: 20 of 1 MiB; 0x0E00: 50 of 307200 bytes; 0x0A00 and
+ * 0x0A0B: 30; others: 20). A USB 3 camera streams only after CameraPlay. Takes the new
+ * camera's lock exclusively. On failure the slot stays empty and nothing is left behind.
+ * Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_INITIALIZED_ALREADY (the open
+ * camera in that slot is left as it was), those of CameraGetName, CAMERA_ERROR_NO_CAMERA_FOUND
+ * (also for a product id of no known model), CAMERA_ERROR_CONTROL_PIPE,
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_DATA_PIPE (no bulk-in endpoint),
+ * CAMERA_ERROR_DATA_XFER (the transfers could not be queued). */
+bool CameraInit(int index);
+
+/* Closes the camera and empties its slot. Signals the frame query's abort first, so that a
+ * query waiting in another thread returns (with CAMERA_ERROR_USER_ABORT) before the exclusive
+ * lock is taken; works on an unplugged camera too. Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED. */
+bool CameraFree(int index);
+
+/* The firmware version read by CameraInit (0 when the camera did not answer). Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (version null). */
+bool CameraGetFirmVersion(int index, unsigned int* version);
+
+/* The bus speed: 1 full, 2 high, 3 super speed. Last errors: as CameraGetFirmVersion, and
+ * CAMERA_ERROR_USB_DISCONNECTED. */
+bool CameraGetUSBSpeed(int index, unsigned int* speed);
+
+/* USB 3 cameras: sends the restart request and reports success whatever the camera answers.
+ * Others: cycles the USB port. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE,
+ * CAMERA_ERROR_NOT_INITIALIZED, CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE,
+ * CAMERA_ERROR_RECONNECT_FAILURE. */
+bool CameraReconnect(int index);
+
+/* Recovers a stalled stream. USB 3 cameras: stop, reset of the bulk pipe and the parent port,
+ * start; always true. Others: aborts and resets the bulk and control pipes and sends the
+ * restart request (its answer is ignored). The transfers queued at the time end as failed and
+ * are re-queued by the next frame query. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE,
+ * CAMERA_ERROR_NOT_INITIALIZED, CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE. */
+bool CameraReset(int index);
+
+/* Erases the camera's firmware: the camera is unusable until it is reprogrammed. Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED, CAMERA_ERROR_USB_DISCONNECTED,
+ * CAMERA_ERROR_CONTROL_PIPE, CAMERA_ERROR_WRITE_PIPE. */
+bool CameraEraseFirmware(int index);
+
+/* Start and stop the stream of a USB 3 camera; other cameras stream from power-on and these
+ * return true at once. The camera's answer is ignored. Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED, CAMERA_ERROR_USB_DISCONNECTED,
+ * CAMERA_ERROR_CONTROL_PIPE (USB 3 cameras only). */
+bool CameraPlay(int index);
+bool CameraStop(int index);
+
+/* ---- Frame acquisition --------------------------------------------------------------------- */
+
+/* Bits of the format word (flags) of the frame query and the buffer-size functions. */
+enum CameraFrameFlags {
+    CAMERA_FORMAT_RAW8 = 0x001,          /* the raw frame as the camera sends it */
+    CAMERA_FORMAT_GRAY8 = 0x002,         /* one byte per output pixel */
+    CAMERA_FORMAT_RGB24 = 0x004,         /* colour output */
+    CAMERA_FORMAT_BLUE_FIRST = 0x100,    /* colour bytes in blue, green, red order */
+    CAMERA_FORMAT_FOUR_BYTES = 0x200,    /* four bytes per colour pixel instead of three */
+    CAMERA_QUERY_RESET_STREAM = 0x10000, /* drop what the ring holds first (not in trigger mode) */
+    CAMERA_QUERY_TRIGGER = 0x20000       /* trigger mode: fire the software trigger first */
+};
+
+/* Reads the next frame into image, whose size (bytes) must equal what
+ * CameraGetImageBufferSize reports for the same flags. C has no overloading: this is the
+ * four-argument form, CameraQueryImageEx the five-argument one with a reserved output.
+ *
+ * Takes the camera's lock shared and the stream mutex for the whole call. Frames are joined
+ * from the ring's transfers; one that comes out too short or too long is dropped and the next
+ * one collected, except in trigger mode (CameraSetSnapMode 2), where it fails with
+ * CAMERA_ERROR_BAD_FRAME (image then holds the frame's full transfers). A camera that keeps sending frames
+ * of another size fails with CAMERA_ERROR_BAD_FRAME after 16 of them instead of looping.
+ * When nothing arrives within the frame timeout (500 ms unless set otherwise) the camera is
+ * reset (not in trigger mode) and the call fails with CAMERA_ERROR_DATA_TIMEOUT; the next call
+ * continues with the stream. CameraFree or CameraResetStream from another thread end a call
+ * that waits for data at once with CAMERA_ERROR_USER_ABORT (a call that began after they
+ * signalled gives up at its timeout instead).
+ *
+ * Only raw output (CAMERA_FORMAT_RAW8) is delivered so far; any other format fails with
+ * CAMERA_ERROR_NOT_SUPPORTED before a transfer is taken. The raw size is width x height
+ * (x 2 for a YUV camera), or the frame's byte count if a mode sends more.
+ *
+ * Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_IMAGE_SIZE, CAMERA_ERROR_NOT_SUPPORTED,
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (size mismatch or image null; no transfer is taken),
+ * CAMERA_ERROR_CONTROL_PIPE and CAMERA_ERROR_READ_PIPE (the software trigger),
+ * CAMERA_ERROR_DATA_PIPE, CAMERA_ERROR_BAD_FRAME, CAMERA_ERROR_USER_ABORT,
+ * CAMERA_ERROR_DATA_XFER (transfers failed: more than the ring's size within one frame, or
+ * they could no longer be queued, as after an unplug), CAMERA_ERROR_DATA_TIMEOUT. */
+bool CameraQueryImage(int index, unsigned char* image, unsigned int size, unsigned int flags);
+
+/* As CameraQueryImage; *reserved (when not null) receives 0. */
+bool CameraQueryImageEx(int index, unsigned char* image, unsigned int size,
+                        unsigned int* reserved, unsigned int flags);
+
+/* Throws away the frame data the ring holds (what arrived before now), waiting at most 20 ms
+ * for each transfer; a query waiting in another thread gives up first. Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED. */
+bool CameraResetStream(int index);
+
+/* The output width and height (swapped under quarter-turn rotation). Last errors:
+ * CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (a null pointer). */
+bool CameraGetImageSize(int index, unsigned int* width, unsigned int* height);
+
+/* The buffer size a frame query with these flags needs at the current output size: w x h x 2
+ * for a YUV camera, else w x h for raw or grey output (raw: at least the frame's byte count),
+ * else w x h x 4 with CAMERA_FORMAT_FOUR_BYTES, else w x h x 3. CameraGetImageBufferSizeFor
+ * applies the rule to the given width and height (the second form; C cannot overload). Take
+ * no lock. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (size null, or a size beyond 32 bits). */
+bool CameraGetImageBufferSize(int index, unsigned int* size, unsigned int flags);
+bool CameraGetImageBufferSizeFor(int index, unsigned int* size, unsigned int width,
+                                 unsigned int height, unsigned int flags);
+
 /* ---- Virtual cameras ---------------------------------------------------------------------- */
 
 /* Attaches virtual cameras, given as comma-separated hexadecimal device codes ("3E00,0500");

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// How many bytes a caller's image buffer must hold for a frame query with given flags.
+#include "cameraapi/OutputSize.h"
+
+#include <algorithm>
+
+#include "cameraapi/CameraContext.h"
+#include "cameraapi/ModelTable.h"
+
+namespace vidscope::api {
+
+uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_t flags) {
+    const uint64_t pixels = uint64_t{width} * height;
+    if (yuv)
+        return pixels * 2;
+    if (flags & (kFormatRaw | kFormatGray))
+        return pixels;
+    return pixels * ((flags & kFormatFourBytes) ? 4 : 3);
+}
+
+uint64_t OutputSize::forQuery(const CameraContext& context, uint32_t flags) {
+    const ModelRow* row = ModelTable::row(context.modelIndex);
+    const bool yuv = row != nullptr && row->pipelineClass == PipelineClass::Yuv422;
+    const uint64_t size = forImage(yuv, context.outputWidth(), context.outputHeight(), flags);
+    return (flags & kFormatRaw) ? std::max(size, frameBytes(context)) : size;
+}
+
+uint64_t OutputSize::frameBytes(const CameraContext& context) {
+    return uint64_t{context.bytesPerPixel} * context.width * context.height;
+}
+
+}  // namespace vidscope::api

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: MIT
+// How many bytes a caller's image buffer must hold for a frame query with given flags.
+#pragma once
+
+#include <cstdint>
+
+namespace vidscope::api {
+
+struct CameraContext;
+
+// Format and query flags of the frame query and the buffer-size functions.
+inline constexpr uint32_t kFormatRaw = 0x001;
+inline constexpr uint32_t kFormatGray = 0x002;
+inline constexpr uint32_t kFormatFourBytes = 0x200;
+inline constexpr uint32_t kQueryResetStream = 0x10000;
+inline constexpr uint32_t kQueryTrigger = 0x20000;
+
+class OutputSize {
+public:
+    // The size for an output of width x height: two bytes per pixel for a YUV camera, one for
+    // raw and grey output, otherwise four or three. 64 bits: 65535 x 65535 x 4 overflows 32.
+    static uint64_t forImage(bool yuv, uint32_t width, uint32_t height, uint32_t flags);
+    // The same for the camera's current output size. A raw query copies the whole frame as
+    // the camera sends it, so for raw output the size is at least the frame's byte count
+    // (they differ only when a mode delivers more than one byte per pixel on a non-YUV
+    // camera).
+    static uint64_t forQuery(const CameraContext& context, uint32_t flags);
+    // bytesPerPixel x width x height of the frame the camera sends.
+    static uint64_t frameBytes(const CameraContext& context);
+};
+
+}  // namespace vidscope::api
