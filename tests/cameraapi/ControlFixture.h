@@ -125,6 +125,7 @@ protected:
         CameraSlots::take(kIndex);
         if (id_ != 0)
             host::Driver::instance().detach(id_);
+        id_ = 0;
     }
 
     sim::CameraFirmware& firmware() { return *port_->firmware(); }
