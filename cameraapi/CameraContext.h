@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cameraapi/ImageSettings.h"
+#include "cameraapi/IspPipeline.h"
 #include "cameraapi/RWLockImpl.h"
 #include "usb/host/Event.h"
 #include "usb/host/Overlapped.h"
@@ -40,6 +41,8 @@ struct CameraContext {
     uint32_t modelIndex = 0;  // row of ModelTable
     uint32_t firmwareVersion = 0;
     ImageSettings image;
+    // Guards `image` against the conversions and holds the table set they use.
+    IspPipeline pipeline{image};
 
     std::unique_ptr<usb::UsbDevice> device;
     RWLockImpl lock;

@@ -207,6 +207,46 @@ bool CameraGetImageBufferSize(int index, unsigned int* size, unsigned int flags)
 bool CameraGetImageBufferSizeFor(int index, unsigned int* size, unsigned int width,
                                  unsigned int height, unsigned int flags);
 
+/* ---- Image pipeline ------------------------------------------------------------------------ */
+
+/* Converts one raw frame into a picture: dead-pixel repair (in raw, in place), interpolation or
+ * conversion, white-balance gains, contrast, black level, gamma, colour matrix and saturation
+ * through tables, mirroring and rotation; then it measures the mean brightness and steps the
+ * automatic white balance and the automatic exposure and gain loop (which may write sensor
+ * registers). width and height are the output size as CameraGetImageSize reports it (swapped
+ * under rotation). Takes the camera's lock shared.
+ *
+ * format picks the output: with CAMERA_FORMAT_RAW8 (or no output bit) only the dead pixels are
+ * repaired; otherwise CAMERA_FORMAT_GRAY8 gives one byte per pixel, else CAMERA_FORMAT_RGB24
+ * three (red first, or blue first with CAMERA_FORMAT_BLUE_FIRST; four with
+ * CAMERA_FORMAT_FOUR_BYTES, whose fourth byte is left as it was). The out buffer must hold that
+ * many bytes per pixel. A YUV camera's colour output is always three bytes per pixel in red,
+ * green, blue order: out must hold width x height x 3 bytes although its raw frame is
+ * width x height x 2; its GRAY8 output writes nothing.
+ *
+ * Settings changed from another thread while a frame converts take effect from the next frame
+ * on; a frame never mixes old and new tables.
+ *
+ * Returns false without a last-error code when width x height is not the size the pixel map
+ * was last built for (by opening the camera, a resolution or ROI change, or the mirror and
+ * rotate functions): out is then untouched. In GRAY8 output it also returns false when the
+ * exposure loop failed to write the sensor (with that write's last error); in colour output
+ * such a failure is ignored. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE,
+ * CAMERA_ERROR_NOT_INITIALIZED. */
+bool CameraISP(int index, unsigned char* raw, unsigned char* out, unsigned int width,
+               unsigned int height, unsigned int format);
+
+/* Mirror the picture left to right (X) or top to bottom (Y), or turn it a quarter clockwise
+ * (rotate; width and height reported by the API swap). Each rebuilds the pixel map for the
+ * current frame size; true. The getters return 1 when on, 0 when off, -1 on failure. Last
+ * errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED. */
+bool CameraSetMirrorX(int index, bool on);
+bool CameraSetMirrorY(int index, bool on);
+bool CameraSetRotate(int index, bool on);
+int CameraGetMirrorX(int index);
+int CameraGetMirrorY(int index);
+int CameraGetRotate(int index);
+
 /* ---- Virtual cameras ---------------------------------------------------------------------- */
 
 /* Attaches virtual cameras, given as comma-separated hexadecimal device codes ("3E00,0500");

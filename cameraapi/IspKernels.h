@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: MIT
+// The per-row inner loops of the image pipeline, one set per instruction-set level.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace vidscope::api {
+
+struct IspTables;
+
+// Byte layout of one output pixel: green is always byte 1.
+struct OutputLayout {
+    uint32_t bytesPerPixel = 3;  // 3, or 4 with the fourth byte left untouched
+    uint32_t redOffset = 0;
+    uint32_t blueOffset = 2;
+};
+
+// Inner pixels x = 1 .. width - 2 of one mosaic row. The row holds green and one other
+// colour, its "own" colour; the "cross" colour is the one of the rows above and below.
+struct BayerRowArgs {
+    const uint8_t* above;
+    const uint8_t* row;
+    const uint8_t* below;
+    uint32_t width;
+    uint32_t greenPhase;  // parity of x at the row's green sites
+    const uint8_t* ownLut;
+    const uint8_t* greenLut;
+    const uint8_t* crossLut;
+    uint8_t* ownPlane;
+    uint8_t* greenPlane;
+    uint8_t* crossPlane;
+};
+
+// Every member of every set produces the same bytes; the sets differ only in speed.
+struct IspKernels {
+    const char* name;
+    void (*bayerRow)(const BayerRowArgs& args);
+    // Inner pixels x = 1 .. width - 2: lut of the cross-shaped smoothing of monochrome frames.
+    void (*monoSmoothRow)(const uint8_t* above, const uint8_t* row, const uint8_t* below,
+                          uint32_t width, const uint8_t* lut, uint8_t* out);
+    // Interleaves three planes into pixels.
+    void (*writeDirect)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                        OutputLayout layout, uint8_t* dest);
+    // Mixes the planes through the colour tables, clamped to 0..255.
+    void (*writeMatrix)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                        const IspTables& tables, OutputLayout layout, uint8_t* dest);
+    // Luminance of the planes, one byte per pixel.
+    void (*writeGrey)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                      uint8_t* dest);
+    // Sum of row[x] over the x of the given parity.
+    uint64_t (*sumParity)(const uint8_t* row, uint32_t width, uint32_t phase);
+};
+
+// The plain C++ set: runs everywhere and is the reference the others are tested against.
+const IspKernels& portableKernels();
+// The AVX2 set, or null when it was not compiled in (not an x86-64 build).
+const IspKernels* avx2Kernels();
+
+}  // namespace vidscope::api

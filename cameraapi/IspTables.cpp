@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: MIT
+// Building the pipeline's tables from the image settings.
+#include "cameraapi/IspTables.h"
+
+#include <cmath>
+
+namespace vidscope::api {
+namespace {
+
+constexpr std::array<double, 3> kLuminanceWeights = {0.213, 0.712, 0.075};
+// The gamma curve's rounding offset has always been computed in single precision; keeping
+// that value keeps every table entry identical to what existing cameras show.
+constexpr double kGammaOffset = static_cast<double>(0.499f);
+
+uint8_t truncateToByte(double value) {
+    auto truncated = static_cast<int64_t>(value);
+    return static_cast<uint8_t>(truncated < 0 ? 0 : (truncated > 255 ? 255 : truncated));
+}
+
+}  // namespace
+
+ByteTable IspTables::gammaTable(double gamma) {
+    ByteTable table{};
+    for (int i = 0; i < 256; ++i) {
+        double curve = std::pow((i + 0.5) / 256.0, 1.0 / gamma);
+        table[static_cast<size_t>(i)] = truncateToByte(curve * 256.0 - kGammaOffset);
+    }
+    // The power curve is steep near black; a straight foot avoids amplifying sensor noise.
+    const int foot = table[10];
+    for (int k = 0; k < 10; ++k)
+        table[static_cast<size_t>(k)] = truncateToByte(k * foot / 10.0);
+    table[255] = 255;
+    return table;
+}
+
+ByteTable IspTables::contrastTable(double contrast, int32_t blackLevel) {
+    const int32_t b = (blackLevel < 0 || blackLevel > 254) ? 0 : blackLevel;
+    const double scale = 256.0 / (256 - b);
+    const int32_t mid = b + (255 - b) / 2;
+    ByteTable table{};
+    for (int32_t i = 0; i < 256; ++i) {
+        // Contrast about the middle of what remains above black, then stretched to full scale.
+        double value = ((i - mid) * contrast + mid - b) * scale;
+        table[static_cast<size_t>(i)] = truncateToByte(value);
+    }
+    table[255] = 255;
+    return table;
+}
+
+ByteTable IspTables::gainTable(double gain) {
+    ByteTable table{};
+    for (int i = 0; i < 256; ++i) {
+        double product = i * gain;
+        table[static_cast<size_t>(i)] = product >= 255.0 ? 255 : truncateToByte(product);
+    }
+    return table;
+}
+
+std::array<double, 9> IspTables::colourMatrix(const std::array<double, 9>& base,
+                                              double saturation) {
+    std::array<double, 9> s{};
+    for (size_t i = 0; i < 3; ++i) {
+        for (size_t j = 0; j < 3; ++j) {
+            s[i * 3 + j] = (1.0 - saturation) * kLuminanceWeights[j];
+            if (i == j)
+                s[i * 3 + j] += saturation;
+        }
+    }
+    std::array<double, 9> m{};
+    for (size_t i = 0; i < 3; ++i) {
+        for (size_t j = 0; j < 3; ++j) {
+            double sum = 0.0;
+            for (size_t k = 0; k < 3; ++k)
+                sum += base[i * 3 + k] * s[k * 3 + j];
+            m[i * 3 + j] = sum;
+        }
+    }
+    return m;
+}
+
+ProductTables IspTables::productTables(const std::array<double, 9>& matrix) {
+    ProductTables tables{};
+    for (size_t k = 0; k < 9; ++k) {
+        for (int v = 0; v < 256; ++v)
+            tables[k][static_cast<size_t>(v)] = static_cast<int32_t>(v * matrix[k]);
+    }
+    return tables;
+}
+
+const ProductTables& IspTables::greyTables() {
+    static const ProductTables tables =
+        productTables(colourMatrix({1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0}, 0.0));
+    return tables;
+}
+
+const FixedPointMatrix& IspTables::greyFixed() {
+    // Small positive weights always have an exact form; a failure here is a programming error
+    // caught by the table tests.
+    static const FixedPointMatrix fixed = FixedPointMatrix::fromTables(greyTables()).value();
+    return fixed;
+}
+
+std::shared_ptr<const IspTables> IspTables::build(const ImageSettings& settings,
+                                                  const PixelMap& map,
+                                                  const IspTables* keepColour) {
+    auto tables = std::make_shared<IspTables>();
+    tables->gammaLut = gammaTable(settings.gamma);
+    tables->contrastLut = contrastTable(settings.contrast, settings.blackLevel);
+    const std::array<double, 3> gains = {settings.wbGainR, settings.wbGainG, settings.wbGainB};
+    for (size_t c = 0; c < 3; ++c) {
+        tables->gainLut[c] = gainTable(gains[c]);
+        for (size_t i = 0; i < 256; ++i)
+            tables->channelLut[c][i] = tables->gammaLut[tables->contrastLut[tables->gainLut[c][i]]];
+    }
+    for (size_t i = 0; i < 256; ++i)
+        tables->toneLut[i] = tables->gammaLut[tables->contrastLut[i]];
+    tables->toneLut[255] = 255;
+    // Cell positions (even, even), (odd, even), (even, odd), (odd, odd).
+    const std::array<size_t, 4> cellGain = {kGreen, kRed, kBlue, kGreen};
+    for (size_t cell = 0; cell < 4; ++cell) {
+        for (size_t i = 0; i < 256; ++i)
+            tables->monoGreyLut[cell][i] = tables->gainLut[cellGain[cell]][tables->toneLut[i]];
+    }
+    const bool enhanced = (settings.flags & kFlagEnhancement) != 0;
+    tables->applyMatrix = enhanced || settings.saturation != 1.0;
+    if (keepColour != nullptr) {
+        tables->colourTables = keepColour->colourTables;
+        tables->colourFixed = keepColour->colourFixed;
+    } else {
+        const std::array<double, 9>& base = enhanced ? settings.ccm : settings.defaultMatrix;
+        tables->colourTables = productTables(colourMatrix(base, settings.saturation));
+        tables->colourFixed = FixedPointMatrix::fromTables(tables->colourTables);
+    }
+    tables->map = map;
+    return tables;
+}
+
+}  // namespace vidscope::api

@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: MIT
+// One immutable, self-consistent set of the image pipeline's look-up tables and pixel map.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "cameraapi/FixedPointMatrix.h"
+#include "cameraapi/ImageSettings.h"
+#include "cameraapi/PixelMap.h"
+
+namespace vidscope::api {
+
+using ByteTable = std::array<uint8_t, 256>;
+
+// Built in one go from a settings snapshot and never changed afterwards: a conversion holds
+// one set for the whole frame, so a setter that publishes a new set meanwhile cannot mix the
+// old gamma with the new gains within one picture.
+struct IspTables {
+    enum Channel { kRed = 0, kGreen = 1, kBlue = 2 };
+
+    ByteTable gammaLut{};
+    ByteTable contrastLut{};
+    ByteTable toneLut{};
+    std::array<ByteTable, 3> gainLut{};     // by Channel
+    std::array<ByteTable, 3> channelLut{};  // gamma(contrast(gain)), by Channel
+    // Monochrome GRAY8: gain of the pixel's place in its 2 x 2 cell after the tone table,
+    // indexed by (y & 1) * 2 + (x & 1).
+    std::array<ByteTable, 4> monoGreyLut{};
+    ProductTables colourTables{};
+    // Whether RGB24 output of colour frames goes through colourTables at all.
+    bool applyMatrix = false;
+    // The same products in exact integer form, when they have one.
+    std::optional<FixedPointMatrix> colourFixed;
+    PixelMap map;
+
+    // Every table from `settings`. With `keepColour`, the colour tables are carried over from
+    // it instead: a new colour matrix takes effect only when saturation or enhancement is set.
+    static std::shared_ptr<const IspTables> build(const ImageSettings& settings,
+                                                  const PixelMap& map,
+                                                  const IspTables* keepColour = nullptr);
+
+    // The pure table formulas, shared with the controls that report or write them.
+    static ByteTable gammaTable(double gamma);
+    static ByteTable contrastTable(double contrast, int32_t blackLevel);
+    static ByteTable gainTable(double gain);
+    // base x saturation matrix, row-major.
+    static std::array<double, 9> colourMatrix(const std::array<double, 9>& base, double saturation);
+    static ProductTables productTables(const std::array<double, 9>& matrix);
+    // Products of the luminance weights; fixed for good.
+    static const ProductTables& greyTables();
+    static const FixedPointMatrix& greyFixed();
+};
+
+}  // namespace vidscope::api
