@@ -29,6 +29,8 @@ protected:
         ASSERT_TRUE(CameraPlay(0));
         takeGeometry(0, *port_->firmware());
         image_.assign(port_->firmware()->geometry().frameBytes(), 0);
+        // The camera renders its scene before the first frame, slowly in sanitizer builds.
+        context(0).image.timeoutMs = 5000;
     }
 
     bool query(unsigned int flags = CAMERA_FORMAT_RAW8) {
@@ -87,7 +89,7 @@ TEST_F(FrameStreamTest, DeliversConsecutiveFramesAndResetsTheStreamOnRequest) {
 
 TEST_F(FrameStreamTest, TimeoutResetsTheCameraAndTheStreamRecovers) {
     openStreaming(0x3030);
-    ASSERT_TRUE(query());
+    ASSERT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
     const uint32_t cycles = port_->cycleCount();
     context(0).image.timeoutMs = 50;
     port_->firmware()->faults().silenceStream(400ms);
@@ -158,7 +160,7 @@ TEST_F(FrameStreamTest, ResetStreamFromAnotherThreadEndsAWaitingQuery) {
 // must open again once it is back.
 TEST_F(FrameStreamTest, CableUnpluggedMidFrame) {
     openStreaming(0x0030);
-    ASSERT_TRUE(query());
+    ASSERT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
     port_->firmware()->faults().scheduleUnplug(sim::UnplugPoint::MidFrame);
     int error = 0;
     for (int i = 0; i < 40 && error == 0; ++i)
@@ -170,6 +172,7 @@ TEST_F(FrameStreamTest, CableUnpluggedMidFrame) {
     port_->firmware()->replug();
     ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
     takeGeometry(0, *port_->firmware());
+    context(0).image.timeoutMs = 5000;
     EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
 }
 
@@ -191,6 +194,7 @@ TEST_F(FrameStreamTest, DeviceRemovedWhileAQueryWaits) {
     ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
     EXPECT_EQ(back->pendingBulkTransfers(), 20u);
     takeGeometry(0, *port_->firmware());
+    context(0).image.timeoutMs = 5000;
     context(0).snapMode = 2;  // the camera kept its registers: still in trigger mode
     EXPECT_TRUE(query(CAMERA_FORMAT_RAW8 | CAMERA_QUERY_TRIGGER))
         << CameraGetErrorName(CameraGetLastError());
