@@ -65,22 +65,25 @@ void BayerInterpolator::convert(const uint8_t* raw, IspRowWriter::Mode mode, Out
                                 uint8_t* out) const {
     std::vector<uint8_t> scratch(size_t{width_} * 3);
     uint8_t* planes[3] = {scratch.data(), scratch.data() + width_, scratch.data() + 2 * width_};
-    IspRowWriter writer(tables_, kernels_, mode, layout, out);
+    // Where the writer can fold the channel tables into its mixing, the planes skip them.
+    const bool tabled = !IspRowWriter::takesRawPlanes(tables_, kernels_, mode);
+    IspRowWriter writer(tables_, kernels_, mode, layout, out, !tabled);
     const bool hasInner = width_ >= 3 && height_ >= 3;
     for (uint32_t y = 0; y < height_; ++y) {
         if (hasInner && y > 0 && y + 1 < height_) {
-            interpolateInner(raw, y, planes);
-            interpolateBorder(raw, 0, y, planes);
-            interpolateBorder(raw, width_ - 1, y, planes);
+            interpolateInner(raw, y, tabled, planes);
+            interpolateBorder(raw, 0, y, tabled, planes);
+            interpolateBorder(raw, width_ - 1, y, tabled, planes);
         } else {
             for (uint32_t x = 0; x < width_; ++x)
-                interpolateBorder(raw, x, y, planes);
+                interpolateBorder(raw, x, y, tabled, planes);
         }
         writer.write(y, planes[0], planes[1], planes[2]);
     }
 }
 
-void BayerInterpolator::interpolateInner(const uint8_t* raw, uint32_t y, uint8_t* planes[3]) const {
+void BayerInterpolator::interpolateInner(const uint8_t* raw, uint32_t y, bool tabled,
+                                         uint8_t* planes[3]) const {
     const uint8_t* row = raw + size_t{y} * width_;
     const uint32_t phase = greenPhase(y);
     // The row's own colour is the one at its non-green sites.
@@ -92,23 +95,25 @@ void BayerInterpolator::interpolateInner(const uint8_t* raw, uint32_t y, uint8_t
     args.below = row + width_;
     args.width = width_;
     args.greenPhase = phase;
-    args.ownLut = tables_.channelLut[static_cast<size_t>(own)].data();
-    args.greenLut = tables_.channelLut[IspTables::kGreen].data();
-    args.crossLut = tables_.channelLut[static_cast<size_t>(cross)].data();
+    args.ownLut = tabled ? tables_.channelLut[static_cast<size_t>(own)].data() : identityTable();
+    args.greenLut = tabled ? tables_.channelLut[IspTables::kGreen].data() : identityTable();
+    args.crossLut =
+        tabled ? tables_.channelLut[static_cast<size_t>(cross)].data() : identityTable();
     args.ownPlane = planes[own];
     args.greenPlane = planes[1];
     args.crossPlane = planes[cross];
     kernels_.bayerRow(args);
 }
 
-void BayerInterpolator::interpolateBorder(const uint8_t* raw, uint32_t x, uint32_t y,
+void BayerInterpolator::interpolateBorder(const uint8_t* raw, uint32_t x, uint32_t y, bool tabled,
                                           uint8_t* planes[3]) const {
     const BorderRule& rule = order_ == PipelineClass::BayerBGGR ? kBorderBGGR : kBorderGRBG;
     const auto& cell = rule[(x & 1U) + 2U * (y & 1U)];
     for (size_t c = 0; c < 3; ++c) {
         uint32_t nx = clampedAdd(x, cell[c].dx, width_);
         uint32_t ny = clampedAdd(y, cell[c].dy, height_);
-        planes[c][x] = tables_.channelLut[c][raw[size_t{ny} * width_ + nx]];
+        const uint8_t sample = raw[size_t{ny} * width_ + nx];
+        planes[c][x] = tabled ? tables_.channelLut[c][sample] : sample;
     }
 }
 

@@ -26,8 +26,10 @@ public:
     static int colourAt(PipelineClass order, uint32_t x, uint32_t y);
 
 private:
-    void interpolateInner(const uint8_t* raw, uint32_t y, uint8_t* planes[3]) const;
-    void interpolateBorder(const uint8_t* raw, uint32_t x, uint32_t y, uint8_t* planes[3]) const;
+    // With `tabled` false the planes keep the interpolated samples for the writer to map.
+    void interpolateInner(const uint8_t* raw, uint32_t y, bool tabled, uint8_t* planes[3]) const;
+    void interpolateBorder(const uint8_t* raw, uint32_t x, uint32_t y, bool tabled,
+                           uint8_t* planes[3]) const;
     // Parity of x at the green sites of row y.
     uint32_t greenPhase(uint32_t y) const;
 

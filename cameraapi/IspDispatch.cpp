@@ -17,6 +17,14 @@ bool supportsAvx2() {
 #endif
 }
 
+bool supportsAvx512() {
+#if defined(__x86_64__)
+    return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0;
+#else
+    return false;
+#endif
+}
+
 const IspKernels& choose() {
     std::vector<const IspKernels*> sets = IspDispatch::available();
     const IspKernels* chosen = sets.back();
@@ -42,6 +50,8 @@ std::vector<const IspKernels*> IspDispatch::available() {
     std::vector<const IspKernels*> sets = {&portableKernels()};
     if (const IspKernels* avx2 = avx2Kernels(); avx2 != nullptr && supportsAvx2())
         sets.push_back(avx2);
+    if (const IspKernels* avx512 = avx512Kernels(); avx512 != nullptr && supportsAvx512())
+        sets.push_back(avx512);
     return sets;
 }
 

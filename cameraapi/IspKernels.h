@@ -48,13 +48,29 @@ struct IspKernels {
     // Luminance of the planes, one byte per pixel.
     void (*writeGrey)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                       uint8_t* dest);
+    // out[x] = (x even ? evenLut : oddLut)[row[x]] for the whole row.
+    void (*alternateRow)(const uint8_t* row, uint32_t width, const uint8_t* evenLut,
+                         const uint8_t* oddLut, uint8_t* out);
     // Sum of row[x] over the x of the given parity.
     uint64_t (*sumParity)(const uint8_t* row, uint32_t width, uint32_t phase);
+    // Reverses count bytes in place.
+    void (*reverse)(uint8_t* bytes, uint32_t count);
+    // As writeMatrix and writeGrey, from planes not yet through the channel tables, which
+    // these apply themselves (folded into the mixing). Null where a set has no such form.
+    void (*writeMatrixRaw)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                           const IspTables& tables, OutputLayout layout, uint8_t* dest);
+    void (*writeGreyRaw)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                         const IspTables& tables, uint8_t* dest);
 };
+
+// The table that maps every byte to itself: a row loop handed it may skip the lookup.
+const uint8_t* identityTable();
 
 // The plain C++ set: runs everywhere and is the reference the others are tested against.
 const IspKernels& portableKernels();
 // The AVX2 set, or null when it was not compiled in (not an x86-64 build).
 const IspKernels* avx2Kernels();
+// The AVX-512 set (byte and word instructions with byte permutes), or null as above.
+const IspKernels* avx512Kernels();
 
 }  // namespace vidscope::api

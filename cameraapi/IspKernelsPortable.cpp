@@ -70,6 +70,12 @@ void writeGrey(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t co
         dest[x] = clampByte(t[3][r[x]] + t[4][g[x]] + t[5][b[x]]);
 }
 
+void alternateRow(const uint8_t* row, uint32_t width, const uint8_t* evenLut, const uint8_t* oddLut,
+                  uint8_t* out) {
+    for (uint32_t x = 0; x < width; ++x)
+        out[x] = (x & 1U) ? oddLut[row[x]] : evenLut[row[x]];
+}
+
 uint64_t sumParity(const uint8_t* row, uint32_t width, uint32_t phase) {
     uint64_t sum = 0;
     for (uint32_t x = phase; x < width; x += 2)
@@ -77,14 +83,30 @@ uint64_t sumParity(const uint8_t* row, uint32_t width, uint32_t phase) {
     return sum;
 }
 
+void reverse(uint8_t* bytes, uint32_t count) {
+    std::reverse(bytes, bytes + count);
+}
+
 constexpr IspKernels kPortable = {
-    "portable", bayerRow, monoSmoothRow, writeDirect, writeMatrix, writeGrey, sumParity,
+    "portable",   bayerRow,  monoSmoothRow, writeDirect, writeMatrix, writeGrey,
+    alternateRow, sumParity, reverse,       nullptr,     nullptr,
 };
+
+constexpr ByteTable kIdentity = [] {
+    ByteTable table{};
+    for (size_t i = 0; i < 256; ++i)
+        table[i] = static_cast<uint8_t>(i);
+    return table;
+}();
 
 }  // namespace
 
 const IspKernels& portableKernels() {
     return kPortable;
+}
+
+const uint8_t* identityTable() {
+    return kIdentity.data();
 }
 
 }  // namespace vidscope::api

@@ -12,6 +12,16 @@ constexpr std::array<double, 3> kLuminanceWeights = {0.213, 0.712, 0.075};
 // that value keeps every table entry identical to what existing cameras show.
 constexpr double kGammaOffset = static_cast<double>(0.499f);
 
+// products[k][channelLut[k % 3][v]]: term k reads input channel k % 3.
+ProductTables throughChannels(const ProductTables& products, const IspTables& tables) {
+    ProductTables folded{};
+    for (size_t k = 0; k < 9; ++k) {
+        for (size_t v = 0; v < 256; ++v)
+            folded[k][v] = products[k][tables.channelLut[k % 3][v]];
+    }
+    return folded;
+}
+
 uint8_t truncateToByte(double value) {
     auto truncated = static_cast<int64_t>(value);
     return static_cast<uint8_t>(truncated < 0 ? 0 : (truncated > 255 ? 255 : truncated));
@@ -100,6 +110,30 @@ const FixedPointMatrix& IspTables::greyFixed() {
     return fixed;
 }
 
+SplitProducts SplitProducts::of(const ProductTables& tables) {
+    SplitProducts split;
+    for (size_t k = 0; k < 9; ++k) {
+        split.narrow[k] = true;
+        for (size_t v = 0; v < 256; ++v) {
+            const int32_t value = tables[k][v];
+            // Three terms of at most 10000 each still sum within 16 bits.
+            if (value < -10000 || value > 10000)
+                return SplitProducts{};
+            split.narrow[k] = split.narrow[k] && value >= -128 && value <= 127;
+            const auto word = static_cast<uint16_t>(value);
+            split.bytes[k][v] = static_cast<uint8_t>(word & 0xFF);
+            split.bytes[k][256 + v] = static_cast<uint8_t>(word >> 8);
+        }
+    }
+    split.valid = true;
+    return split;
+}
+
+const SplitProducts& IspTables::greySplit() {
+    static const SplitProducts split = SplitProducts::of(greyTables());
+    return split;
+}
+
 std::shared_ptr<const IspTables> IspTables::build(const ImageSettings& settings,
                                                   const PixelMap& map,
                                                   const IspTables* keepColour) {
@@ -125,12 +159,18 @@ std::shared_ptr<const IspTables> IspTables::build(const ImageSettings& settings,
     tables->applyMatrix = enhanced || settings.saturation != 1.0;
     if (keepColour != nullptr) {
         tables->colourTables = keepColour->colourTables;
+        tables->mixingMatrix = keepColour->mixingMatrix;
         tables->colourFixed = keepColour->colourFixed;
+        tables->colourSplit = keepColour->colourSplit;
     } else {
         const std::array<double, 9>& base = enhanced ? settings.ccm : settings.defaultMatrix;
-        tables->colourTables = productTables(colourMatrix(base, settings.saturation));
+        tables->mixingMatrix = colourMatrix(base, settings.saturation);
+        tables->colourTables = productTables(tables->mixingMatrix);
         tables->colourFixed = FixedPointMatrix::fromTables(tables->colourTables);
+        tables->colourSplit = SplitProducts::of(tables->colourTables);
     }
+    tables->colourRawSplit = SplitProducts::of(throughChannels(tables->colourTables, *tables));
+    tables->greyRawSplit = SplitProducts::of(throughChannels(greyTables(), *tables));
     tables->map = map;
     return tables;
 }

@@ -15,6 +15,17 @@ namespace vidscope::api {
 
 using ByteTable = std::array<uint8_t, 256>;
 
+// Product tables split into the low and high bytes (256 each) of their 16-bit values, for
+// vector units that look up bytes. Where a table stays within -128..127 (`narrow`) its high
+// byte is just the sign of the low one.
+struct SplitProducts {
+    std::array<std::array<uint8_t, 512>, 9> bytes{};
+    std::array<bool, 9> narrow{};
+    bool valid = false;  // false when an entry is too large for three to sum within 16 bits
+
+    static SplitProducts of(const ProductTables& tables);
+};
+
 // Built in one go from a settings snapshot and never changed afterwards: a conversion holds
 // one set for the whole frame, so a setter that publishes a new set meanwhile cannot mix the
 // old gamma with the new gains within one picture.
@@ -30,10 +41,17 @@ struct IspTables {
     // indexed by (y & 1) * 2 + (x & 1).
     std::array<ByteTable, 4> monoGreyLut{};
     ProductTables colourTables{};
+    // The matrix colourTables were built from.
+    std::array<double, 9> mixingMatrix{};
     // Whether RGB24 output of colour frames goes through colourTables at all.
     bool applyMatrix = false;
     // The same products in exact integer form, when they have one.
     std::optional<FixedPointMatrix> colourFixed;
+    SplitProducts colourSplit;
+    // The colour and grey products with the channel tables folded in: indexed by the
+    // interpolated sample itself.
+    SplitProducts colourRawSplit;
+    SplitProducts greyRawSplit;
     PixelMap map;
 
     // Every table from `settings`. With `keepColour`, the colour tables are carried over from
@@ -52,6 +70,7 @@ struct IspTables {
     // Products of the luminance weights; fixed for good.
     static const ProductTables& greyTables();
     static const FixedPointMatrix& greyFixed();
+    static const SplitProducts& greySplit();
 };
 
 }  // namespace vidscope::api

@@ -37,10 +37,8 @@ void MonoConverter::convertGrey(const uint8_t* raw, uint8_t* out) const {
     IspRowWriter writer(tables_, kernels_, IspRowWriter::Mode::Grey, OutputLayout{}, out);
     for (uint32_t y = 0; y < height_; ++y) {
         const uint8_t* row = raw + size_t{y} * width_;
-        const ByteTable& even = tables_.monoGreyLut[2 * (y & 1U)];
-        const ByteTable& odd = tables_.monoGreyLut[2 * (y & 1U) + 1];
-        for (uint32_t x = 0; x < width_; ++x)
-            plane[x] = (x & 1U) ? odd[row[x]] : even[row[x]];
+        kernels_.alternateRow(row, width_, tables_.monoGreyLut[2 * (y & 1U)].data(),
+                              tables_.monoGreyLut[2 * (y & 1U) + 1].data(), plane.data());
         writer.write(y, plane.data(), nullptr, nullptr);
     }
 }

@@ -27,6 +27,9 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     const uint32_t widths[] = {2, 4, 6, 8, 14, 16, 30, 32, 34, 48, 62, 64, 66, 98, 130, 7};
     const uint32_t heights[] = {2, 4, 6, 10, 5};
     uint32_t seed = 1;
+    // Matrices with and without an exact integer multiply form take different vector paths.
+    bool sawMultiplyForm = false;
+    bool sawOtherForm = false;
     for (const Case& c : cases) {
         for (uint32_t w : widths) {
             for (uint32_t h : heights) {
@@ -47,6 +50,10 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                             (variant == 3 ? kFlagRotate | kFlagMirrorY : 0));
                     });
                     t.pipeline.rebuildPixelMap(w, h);
+                    if (t.pipeline.tables()->applyMatrix) {
+                        sawMultiplyForm |= t.pipeline.tables()->colourFixed.has_value();
+                        sawOtherForm |= !t.pipeline.tables()->colourFixed.has_value();
+                    }
                     const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, seed);
                     const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
                     const int32_t expectedMean = t.mean();
@@ -60,6 +67,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
             }
         }
     }
+    EXPECT_TRUE(sawMultiplyForm);
+    EXPECT_TRUE(sawOtherForm);
 }
 
 }  // namespace
