@@ -68,10 +68,14 @@ struct CameraContext {
     uint32_t pixelMapCount = 0;
 
     // --- frame counters ---
-    uint32_t frameCount = 0;
+    // Atomic: advanced by the capture thread, read by the processing threads and re-phased by
+    // the exposure loop switch on the user-interface thread.
+    std::atomic<uint32_t> frameCount{0};
     uint32_t lastFrameTick = 0;  // millisecond tick of the last completed frame
     double frameRate = 0.0;      // smoothed
-    double lineTime = 1.0;       // sensor line time in milliseconds
+    // Sensor line time in milliseconds; atomic so that a timing update and an exposure time
+    // query on different threads need no further lock.
+    std::atomic<double> lineTime{1.0};
     // 1 continuous, 2 trigger. Atomic: the trigger functions change it under the shared lock
     // while a frame query on the capture thread reads it under its own shared hold.
     std::atomic<int32_t> snapMode{1};

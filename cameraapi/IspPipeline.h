@@ -71,6 +71,13 @@ public:
         change(settings_);
         publish(true);
     }
+    // Changes settings that feed no table (exposure, loop switches, pending requests): the
+    // published set stays as it is.
+    template <class Change>
+    void modify(Change&& change) {
+        std::lock_guard lock(mutex_);
+        change(settings_);
+    }
 
     // The map a camera starts with: no mirroring or rotation, whatever the flags say.
     void resetPixelMap(uint32_t width, uint32_t height);

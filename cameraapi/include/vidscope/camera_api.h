@@ -369,6 +369,220 @@ bool CameraEnableStrobe(int index, bool enable);
  * CameraEnableStrobe. */
 bool CameraSetStrobePolarity(int index, bool invert);
 
+/* ---- Colour controls ----------------------------------------------------------------------- */
+
+/* Tone and colour of the processed picture. Each setter rebuilds the conversion tables at once
+ * (a frame converting meanwhile finishes with the old ones). All take the camera's lock
+ * shared. Out-of-range values change nothing. The YUV camera 0xC130 applies gamma, contrast,
+ * saturation and black level in its sensor: there the setters also write the sensor, after
+ * the tables are rebuilt, and return false with CAMERA_ERROR_USB_DISCONNECTED,
+ * CAMERA_ERROR_CONTROL_PIPE or CAMERA_ERROR_WRITE_PIPE when that write fails (the value stays
+ * set). Getters return the value, or -1 (-1.0) on failure.
+ * Last errors of all: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED, and as
+ * listed. */
+
+/* Gamma 0.3 .. 2.0 (1.0 is linear). Last error: CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetGamma(int index, double gamma);
+double CameraGetGamma(int index);
+
+/* Contrast 0.3 .. 2.0 about the middle of the range above the black level. Last error:
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetContrast(int index, double contrast);
+double CameraGetContrast(int index);
+
+/* Saturation 0.0 (grey) .. 2.0; 1.0 leaves colours as they are. Also brings a matrix given to
+ * CameraSetCCM into force. Last error: CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetSaturation(int index, double saturation);
+double CameraGetSaturation(int index);
+
+/* White-balance gains of red, green and blue, each 0.0 .. 3.0. Last error:
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetWBGain(int index, double red, double green, double blue);
+/* Writes the gains to whichever pointers are not null. */
+bool CameraGetWBGain(int index, double* red, double* green, double* blue);
+
+/* Automatic white balance of colour cameras: switching on estimates the gains from the next
+ * frame, and again whenever the brightness moves; switching off keeps the last gains.
+ * CameraGetAWB: 1 on, 0 off. */
+bool CameraSetAWB(int index, bool on);
+int CameraGetAWB(int index);
+
+/* Measures the gains once, on the centre ninth of the next converted colour frame, which
+ * should show something grey. The gains may end outside the range CameraSetWBGain takes. */
+bool CameraOnePushWB(int index);
+
+/* The colour-correction matrix, 9 coefficients row by row. CameraSetCCM only stores it: it
+ * takes effect at the next CameraSetSaturation or CameraSetEnhancement. Last error:
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (matrix null). */
+bool CameraSetCCM(int index, const double* matrix);
+bool CameraGetCCM(int index, double* matrix);
+
+/* Enhancement on converts colours through the correction matrix, off through the identity.
+ * CameraGetEnhancement: 1 on, 0 off. */
+bool CameraSetEnhancement(int index, bool on);
+int CameraGetEnhancement(int index);
+
+/* A stored interpolation choice, kept with the parameter groups; every value interpolates
+ * bilinearly. */
+bool CameraSetInterpolation(int index, unsigned char value);
+int CameraGetInterpolation(int index);
+
+/* ---- Exposure and gain --------------------------------------------------------------------- */
+
+/* Exposure in sensor lines, gain in sixteenths (16 is unity), black level and frame timing.
+ * All take the camera's lock shared. A setter stores its value before it writes the sensor,
+ * so after a failed write the getter reports the request while the sensor may not have it.
+ * Sensor writes fail with CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE,
+ * CAMERA_ERROR_READ_PIPE or CAMERA_ERROR_WRITE_PIPE. With automatic exposure or gain on, the
+ * loop in CameraISP may overwrite what is set here. Integer getters return -1 on failure.
+ * Last errors of all: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED, and as
+ * listed. */
+
+/* Exposure, at least 1 line, no upper bound; written to the sensor where its family has an
+ * exposure register. Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE, sensor write errors. */
+bool CameraSetExposure(int index, int lines);
+int CameraGetExposure(int index);
+/* Exposure in milliseconds: lines times the line time of the last timing update (a line
+ * counts 1 ms until a resolution, ROI, frame delay or high-speed change has run one).
+ * -1.0 on failure. */
+double CameraGetExposureTime(int index);
+
+/* Gain 1 .. 255, written in the sensor family's encoding. Last errors:
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE, sensor write errors. */
+bool CameraSetGain(int index, int gain);
+int CameraGetGain(int index);
+
+/* Extra digital gain stage 0 .. 255; on the 0x0120 family 1, 2 and 3 select x2, x4 and x8
+ * (other values: none). Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE, sensor read and
+ * write errors (0x0120 family). */
+bool CameraSetAdvancedGain(int index, unsigned int value);
+int CameraGetAdvancedGain(int index);
+
+/* Black level 0 .. 255, subtracted before the contrast stretch. Last errors:
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE, sensor write errors (0xC130 only). */
+bool CameraSetBlackLevel(int index, unsigned int level);
+int CameraGetBlackLevel(int index);
+
+/* Brightness target 0 .. 255 of the automatic loop, above the black level: the absolute
+ * target is fixed when set, so a later black level change moves the reported target. Last
+ * error: CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetAETarget(int index, unsigned int target);
+int CameraGetAETarget(int index);
+/* The mean brightness of the last converted frame above the black level (0 at or below). */
+int CameraGetBrightness(int index);
+
+/* Automatic exposure (AEC) and gain (AGC) loops, stepped every fourth converted frame. The
+ * getters return 1 on, 0 off. CameraSetAGC also stops the sensor's own loop on the 0x0030
+ * family (whether the sensor took that shows only in the picture). */
+bool CameraSetAEC(int index, bool on);
+int CameraGetAEC(int index);
+bool CameraSetAGC(int index, bool on);
+int CameraGetAGC(int index);
+
+/* Anti-flicker: 1 for 50 Hz mains, 2 for 60 Hz, anything else off. With it on the loop keeps
+ * the exposure at whole periods of the light's flicker. The period is taken from the next
+ * timing update. */
+bool CameraSetAntiFlicker(int index, unsigned int mode);
+int CameraGetAntiFlicker(int index);
+
+/* Doubled sensor readout clock, then a timing update. Last errors:
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE, CAMERA_ERROR_READ_PIPE (the
+ * request failed: the setting is unchanged, or the timing could not be read back). */
+bool CameraSetHighspeed(int index, bool on);
+int CameraGetHighspeed(int index);
+
+/* Extra blanking between frames (negative counts as 0), written to the blanking registers of
+ * the sensor family at the current frame size, then a timing update. Families with ten-bit
+ * blanking registers cap a delay above 978 to 978, and store that. Last errors:
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE, CAMERA_ERROR_WRITE_PIPE,
+ * CAMERA_ERROR_READ_PIPE (timing read-back). */
+bool CameraSetDelay(int index, int delay);
+/* The stored delay; -1 with CAMERA_ERROR_USB_DISCONNECTED when the device is not open. */
+int CameraGetDelay(int index);
+
+/* The frame wait of the frame query, clamped to 500 .. 50000 ms. */
+bool CameraSetTimeout(int index, int ms);
+/* Last error: CAMERA_ERROR_PARAMETER_UNREASONABLE (ms null). */
+bool CameraGetTimeout(int index, unsigned int* ms);
+
+/* ---- Resolution and ROI -------------------------------------------------------------------- */
+
+/* The frame sizes the camera offers and the region of interest. All take the camera's lock
+ * shared. The functions that ask the camera fail with CAMERA_ERROR_USB_DISCONNECTED,
+ * CAMERA_ERROR_CONTROL_PIPE and CAMERA_ERROR_READ_PIPE (a failed or malformed answer).
+ * Last errors of all: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED, and as
+ * listed. */
+
+/* The number of resolutions, or -1. */
+int CameraGetResolutionCount(int index);
+
+/* The size of resolution `number`; under rotation width and height are swapped. Each pointer
+ * may be null. */
+bool CameraGetResolution(int index, unsigned short number, unsigned int* width,
+                         unsigned int* height, unsigned int* bytesPerPixel);
+
+/* Selects resolution `number` (reported as CameraGetResolution does), re-applies the frame
+ * delay for the new size (its failure is not reported), rebuilds the mirror and rotation map
+ * and ends an active ROI. A size the camera reports beyond its sensor is refused with
+ * CAMERA_ERROR_READ_PIPE. */
+bool CameraSetResolution(int index, unsigned short number, unsigned int* width,
+                         unsigned int* height, unsigned int* bytesPerPixel);
+
+/* How smaller resolutions are made: 0 cropping, 1 skipping, 2 binning. The mode is stored
+ * even when the camera then fails to take it. */
+bool CameraSetResolutionMode(int index, unsigned char mode);
+int CameraGetResolutionMode(int index);
+
+/* A region of interest, given on the picture as displayed (mirrored and rotated) in full-
+ * sensor pixels; the camera reads the matching window of its sensor, whatever resolution was
+ * selected. Offsets and sizes must be even and the window must lie on the sensor: otherwise
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE and nothing is sent. A window the camera does not accept
+ * fails with CAMERA_ERROR_READ_PIPE (CAMERA_ERROR_WRITE_PIPE when it could not be sent) and
+ * changes nothing. On success the frame size becomes the window's, so that CameraGetImageSize
+ * reports width x height as given, rotation included. */
+bool CameraSetROI(int index, unsigned int x, unsigned int y, unsigned int width,
+                  unsigned int height);
+
+/* Values the application keeps with the parameter groups under fixed names: "image_format",
+ * "resolution_index", "enable_roi", "roi_offset_x", "roi_offset_y", "roi_width",
+ * "roi_height" (exact spelling). Byte-wide ones keep the low byte. Another key (or null)
+ * returns false without a last-error code; CameraGetParam with value null fails with
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE. */
+bool CameraSetParam(int index, const char* key, unsigned short value);
+bool CameraGetParam(int index, const char* key, unsigned int* value);
+
+/* ---- Parameter groups and dead pixels ------------------------------------------------------ */
+
+/* The camera keeps two parameter groups, its colour matrix and a dead-pixel list in its
+ * EEPROM. All take the camera's lock shared; EEPROM writes take 5 ms a byte. Last errors of
+ * all: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_CONTROL_PIPE, and as listed. */
+
+/* Saves the current settings and colour matrix as group 0 or 1 (any other number means 0).
+ * A failed write ends the save; what was written before stays. Last errors:
+ * CAMERA_ERROR_WRITE_PIPE, those of CameraWriteEEPROMCCM. */
+bool CameraSaveParameter(int index, int group);
+
+/* Loads group 0 or 1 (any other number means 0) and applies it through the setters above, in
+ * a fixed order; a value a setter refuses (as from never-programmed memory) ends the load
+ * with that setter's error, and the settings applied before it stay. Resolution and ROI are
+ * only stored: read them back with CameraGetParam and apply them. A record that cannot be
+ * read whole is not applied at all. Last errors: CAMERA_ERROR_READ_PIPE, those of
+ * CameraReadEEPROMCCM and of each setter. */
+bool CameraLoadParameter(int index, int group);
+
+/* Dead-pixel lists: element 0 is the count n (at most 63), then x0, y0, x1, y1, ... in full-
+ * sensor coordinates (2n + 1 elements, 16 bits significant each).
+ * CameraSaveDeadpixel stores the list and, once all of it is written, repairs those pixels
+ * from the next converted frame on. Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE (list
+ * null or n above 63; nothing written), CAMERA_ERROR_WRITE_PIPE.
+ * CameraLoadDeadpixel reads the stored list into the repair and into list (which must hold
+ * 127 elements); an empty or unprogrammed store writes nothing to list. After a failed read
+ * no pixel is repaired. Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE (list null),
+ * CAMERA_ERROR_READ_PIPE. */
+bool CameraSaveDeadpixel(int index, const unsigned int* list);
+bool CameraLoadDeadpixel(int index, unsigned int* list);
+
 #ifdef __cplusplus
 }
 #endif
