@@ -28,7 +28,11 @@ bool abandonOpen(int index, ApiCall& call, int code) {
     std::unique_ptr<CameraContext> context = CameraSlots::take(index);
     call.release();
     context.reset();
-    return code == 0 ? false : ApiCall::fail(code);
+    if (code != 0)
+        ApiCall::fail(code);
+    VS_LOG(apiLog(), Warning) << "camera " << index
+                              << " not opened: " << CameraGetErrorName(CameraGetLastError());
+    return false;
 }
 
 void buildPixelMap(CameraContext& context, const ModelRow& row) {
