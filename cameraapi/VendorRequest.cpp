@@ -2,6 +2,7 @@
 // The camera's vendor requests on its control endpoint: request codes and the IN/OUT helpers.
 #include "cameraapi/VendorRequest.h"
 
+#include <algorithm>
 #include <functional>
 #include <mutex>
 
@@ -62,6 +63,17 @@ bool VendorRequest::out(usb::ControlEndpoint& endpoint, uint8_t code, uint16_t v
                         uint16_t index) {
     uint32_t length = 0;
     return send(endpoint, usb::ControlEndpoint::kToDevice, code, value, index, nullptr, length);
+}
+
+bool VendorRequest::out(usb::ControlEndpoint& endpoint, uint8_t code, uint16_t value,
+                        uint16_t index, std::span<const uint8_t> data) {
+    std::array<uint8_t, kReplySize> stage{};
+    if (data.size() > stage.size())
+        return false;
+    std::copy(data.begin(), data.end(), stage.begin());
+    auto length = static_cast<uint32_t>(data.size());
+    return send(endpoint, usb::ControlEndpoint::kToDevice, code, value, index, stage.data(),
+                length);
 }
 
 bool VendorRequest::eraseFirmware(usb::ControlEndpoint& endpoint) {

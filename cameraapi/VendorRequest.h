@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace vidscope::usb {
 class ControlEndpoint;
@@ -55,6 +56,9 @@ public:
     static Reply in(usb::ControlEndpoint& endpoint, uint8_t code, uint16_t value, uint16_t index);
     // An OUT request without data.
     static bool out(usb::ControlEndpoint& endpoint, uint8_t code, uint16_t value, uint16_t index);
+    // An OUT request with a short data stage (at most kReplySize bytes).
+    static bool out(usb::ControlEndpoint& endpoint, uint8_t code, uint16_t value, uint16_t index,
+                    std::span<const uint8_t> data);
     // The firmware erase: OUT, value 1, index 0, one data byte 0x00.
     static bool eraseFirmware(usb::ControlEndpoint& endpoint);
 };
