@@ -151,10 +151,13 @@ extern "C" bool CameraSetSnapMode(int index, int mode) {
     if (!finish(applySnapMode(context, family, trigger)))
         return false;
     // Frames that completed before the switch belong to the free-running stream: throw them
-    // away so that the first frame a triggered query sees is a triggered one. The ring holds
-    // at most bufferCount of them, which also bounds the drain should the camera not stop.
+    // away so that the first frame a triggered query sees is a triggered one. A full ring is
+    // bufferCount transfers, and the camera may complete more while the first ones are
+    // re-queued (the tail of the frame it was sending when the switch arrived); the bound only
+    // stops the drain should a faulty camera never stop streaming.
+    constexpr int kDrainRingsAtMost = 4;
     if (trigger && context.bufferCount > 0)
-        TransferRing::drain(context, context.bufferCount);
+        TransferRing::drain(context, context.bufferCount * kDrainRingsAtMost);
     return true;
 }
 
