@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: MIT
+// The application settings file "./setting.ini": typed access to the keys the shell reads.
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+// One INI file relative to the working directory, shared by the main window, the dialogs and
+// the threads that need a key. Typed getters carry each key's default so that no caller
+// repeats it; everything else reaches the file through qsettings().
+class AppSettings {
+public:
+    static constexpr const char* kFileName = "./setting.ini";
+
+    AppSettings();
+    explicit AppSettings(const QString& fileName);
+
+    QSettings& qsettings() { return settings_; }
+    QString fileName() const { return settings_.fileName(); }
+
+    // "Language/Lang": 0 loads the Chinese translation, anything else the English one.
+    int language() const;
+    void setLanguage(int lang);
+
+    // Feature switches: "Feature/Measurement", "Feature/AviCapture", "Feature/Management".
+    bool measurementEnabled() const;
+    bool aviCaptureEnabled() const;
+    bool managementEnabled() const;
+
+    // Where snapshots, raw frames and videos go, and how pictures are written.
+    QString filePath() const;
+    int fileType() const;
+    int fileQuality() const;
+    // Frames allowed to wait between capture and processing, and the instant-rate option.
+    int backlog() const;
+    bool instantFps() const;
+
+    void sync() { settings_.sync(); }
+
+private:
+    int intValue(const char* key, int fallback) const;
+
+    QSettings settings_;
+};

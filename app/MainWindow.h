@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: MIT
+// The top-level window: form, settings, view and scene, docks, and the controllers behind them.
+#pragma once
+
+#include <QMainWindow>
+#include <QString>
+#include <memory>
+
+class QAction;
+class QCloseEvent;
+class QComboBox;
+class QLabel;
+class QTimer;
+
+class AppSettings;
+class CameraController;
+class DockMessage;
+class ImageView;
+class MeasureScene;
+class MeasureTools;
+class VideoPipeline;
+
+namespace Ui {
+class MainWindow;
+}
+
+// Owns every window, the settings file, the scene and the worker machinery. The camera side
+// (enumeration, opening, start and pause, hot-plug, close) lives in CameraController and the
+// road of a frame (queue, capture and processing threads, display, statistics) in
+// VideoPipeline; both reach the widgets through the accessors below and report failures
+// through toTable, which ends in the message log.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Widgets and objects the controllers drive.
+    QComboBox* cameraBox() const { return cameraBox_; }
+    QComboBox* resolutionBox() const { return resolutionBox_; }
+    QAction* playAction() const;           // "&Play"
+    QAction* pauseAction() const;          // "Pa&use"
+    QAction* singleCaptureAction() const;  // "Single Capture"
+    QAction* openAction() const;           // "Open"
+    QLabel* usbLabel() const { return lblUsb_; }
+    QLabel* statisticsLabel() const { return lblStatistics_; }
+    QLabel* pixelLabel() const { return lblPixel_; }
+    QLabel* captureLabel() const { return lblCapture_; }
+    MeasureScene* scene() const { return scene_; }
+    ImageView* view() const;
+    AppSettings& settings() const { return *settings_; }
+    DockMessage* dockMessage() const { return dockMessage_; }
+    CameraController* cameraController() const { return cameraController_.get(); }
+    VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
+
+    // Current view scale; mirrored into the scene after every change.
+    double zoomFactor() const;
+    bool drawRoiState() const { return drawRoiState_; }
+    // 2 while the Chinese translation is loaded, 1 for English.
+    int languageState() const { return languageState_; }
+
+signals:
+    // One line of the message log: an API function's name and the caller's last error, or an
+    // event text with its number 18 to 22.
+    void toTable(QString type, int num_error);
+
+public slots:
+    void pauseVideo();
+    void streamVideo();
+    void setDrawROIState(bool draw);
+    void zoomIn();
+    void zoomOut();
+    void resetView();
+    void switchLanguage();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void on_actionFit_Screen_triggered();
+    void on_actionMeasure_On_Off_triggered();
+    void on_actionLine_triggered();
+    void on_actionArc_triggered();
+    void on_actionRectangle_triggered();
+    void on_actionCircle_triggered();
+    void on_actionAxesX_X_triggered();
+    void on_actionAxesY_Y_triggered();
+    void on_actionSelect_triggered();
+    void on_actionCoordinates_triggered();
+    void on_actionPolygon_triggered();
+    void on_actionReconnect_triggered();
+    void on_actionErase_U3_Firmware_triggered();
+    void on_actionReset_Camera_triggered();
+    void on_actionMessage_triggered(bool checked);
+    void closeInterface(int object);
+
+private:
+    void buildStatusBar();
+    void buildToolBarBoxes();
+    void buildDocks();
+    void connectActions();
+    void connectPipeline();
+    void loadTranslation(int lang);
+    void applyFeatureSwitches();
+    void logFailure(const char* function);
+
+    std::unique_ptr<Ui::MainWindow> ui_;
+    std::unique_ptr<AppSettings> settings_;
+    MeasureScene* scene_ = nullptr;  // owned by this window (QObject parent)
+    std::unique_ptr<MeasureTools> measureTools_;
+    DockMessage* dockMessage_ = nullptr;
+    QComboBox* cameraBox_ = nullptr;
+    QComboBox* resolutionBox_ = nullptr;
+    QLabel* lblUsb_ = nullptr;
+    QLabel* lblStatistics_ = nullptr;
+    QLabel* lblPixel_ = nullptr;
+    QLabel* lblCapture_ = nullptr;
+    bool drawRoiState_ = false;
+    int languageState_ = 1;
+
+    // Declared last so that they are destroyed first, while the widgets they drive still exist.
+    std::unique_ptr<VideoPipeline> videoPipeline_;
+    std::unique_ptr<CameraController> cameraController_;
+};
