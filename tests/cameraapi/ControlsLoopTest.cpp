@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: MIT
+// The automatic loops end to end: exposure against the virtual scene, anti-flicker, one-push.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "CameraRig.h"
+#include "ControlFixture.h"
+#include "sim/ScenePainter.h"
+#include "vidscope/camera_api.h"
+
+namespace vidscope::api {
+namespace {
+
+class AntiFlickerStepTest : public test::ControlFixture {
+protected:
+    static constexpr int kI = kIndex;
+};
+
+// An exposure of exactly one flicker period that must brighten by a quarter period or more
+// goes to two periods, even where plain rounding would stay at one.
+TEST_F(AntiFlickerStepTest, OnePeriodJumpsToTwo) {
+    ASSERT_TRUE(plug(0x013B));
+    unsigned int w = 0, h = 0;
+    ASSERT_TRUE(CameraSetResolution(kI, 3, &w, &h, nullptr));
+    ASSERT_TRUE(CameraSetAGC(kI, false));
+    ASSERT_TRUE(CameraSetAEC(kI, true));
+    ASSERT_TRUE(CameraSetAntiFlicker(kI, 1));
+    ASSERT_TRUE(CameraSetExposure(kI, 300));
+    ASSERT_TRUE(CameraSetAETarget(kI, 190));
+    context().pipeline.modify([](ImageSettings& s) { s.flickerLines = 300; });
+    context().frameCount = 8;
+    // Mean 150, 40 below target: a correction of 40 / 150 x 300 = 80 lines, 1.27 periods.
+    std::vector<uint8_t> raw(size_t{w} * h, 150);
+    std::vector<uint8_t> out(raw.size());
+    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_GRAY8))
+        << CameraGetErrorName(CameraGetLastError());
+    EXPECT_EQ(CameraGetExposure(kI), 600);
+    EXPECT_EQ(firmware().registers().value(0x09), 600);
+}
+
+class LoopOnSceneTest : public test::CameraRig {
+protected:
+    // A monochrome camera at 640 x 480, streaming as fast as it renders.
+    void openMonochrome() {
+        port_ = plug(0x013B);
+        ASSERT_NE(port_, nullptr);
+        ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+        ASSERT_TRUE(CameraSetResolution(0, 3, &width_, &height_, nullptr));
+        ASSERT_TRUE(CameraResetStream(0));
+        ASSERT_TRUE(CameraSetTimeout(0, 5000));  // sanitizer builds render slowly
+    }
+
+    // Queries and converts one frame as the processing thread does.
+    bool nextFrame(unsigned int format) {
+        unsigned int rawSize = 0, outSize = 0;
+        if (!CameraGetImageBufferSize(0, &rawSize, CAMERA_FORMAT_RAW8) ||
+            !CameraGetImageBufferSize(0, &outSize, format))
+            return false;
+        raw_.resize(rawSize);
+        out_.resize(outSize);
+        return CameraQueryImage(0, raw_.data(), rawSize, CAMERA_FORMAT_RAW8) &&
+               CameraISP(0, raw_.data(), out_.data(), width_, height_, format);
+    }
+
+    // Frames until the measured brightness has stayed within the loop's tolerance of the
+    // target for eight frames in a row; -1 when that does not happen within `limit`. Also
+    // notes the darkest frame on the way.
+    int framesToSettle(int target, int limit) {
+        int steady = 0;
+        darkest_ = 255;
+        for (int frame = 1; frame <= limit; ++frame) {
+            if (!nextFrame(CAMERA_FORMAT_GRAY8)) {
+                ADD_FAILURE() << CameraGetErrorName(CameraGetLastError());
+                return -1;
+            }
+            darkest_ = std::min(darkest_, CameraGetBrightness(0));
+            steady = std::abs(CameraGetBrightness(0) - target) <= 5 ? steady + 1 : 0;
+            if (steady == 8)
+                return frame;
+        }
+        return -1;
+    }
+
+    // Settles under `before`, then steps the light to `after` and settles again. The ring
+    // still holds frames exposed under the old light; they are dropped so that the loop
+    // meets the step at once, as a paced camera would show it.
+    void settleAcrossStep(double before, double after, int target) {
+        firmware().setIllumination(before);
+        ASSERT_TRUE(CameraSetAETarget(0, target));
+        ASSERT_GT(framesToSettle(target, kFrameLimit), 0) << "never reached the target";
+        settledExposure_ = CameraGetExposure(0);
+        firmware().setIllumination(after);
+        ASSERT_TRUE(CameraResetStream(0));
+        EXPECT_GT(framesToSettle(target, kFrameLimit), 0) << "did not recover from the step";
+        EXPECT_LT(darkest_, target - 20) << "the loop never saw the darker scene";
+    }
+
+    static constexpr int kFrameLimit = 300;
+    sim::CameraFirmware& firmware() { return *port_->firmware(); }
+
+    std::shared_ptr<host::VirtualPort> port_;
+    unsigned int width_ = 0;
+    unsigned int height_ = 0;
+    std::vector<uint8_t> raw_;
+    std::vector<uint8_t> out_;
+    int darkest_ = 255;
+    int settledExposure_ = 0;
+};
+
+TEST_F(LoopOnSceneTest, ExposureAloneFollowsAStepOfTheIllumination) {
+    openMonochrome();
+    ASSERT_TRUE(CameraSetAEC(0, true));
+    ASSERT_TRUE(CameraSetAGC(0, false));
+    settleAcrossStep(1.0, 0.4, 100);
+    EXPECT_GT(CameraGetExposure(0), settledExposure_ * 2) << "brighter without more exposure";
+    EXPECT_EQ(CameraGetGain(0), 16);
+}
+
+// In low light the gain sits at the loop's cap and the exposure does the rest.
+TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
+    openMonochrome();
+    ASSERT_TRUE(CameraSetAEC(0, true));
+    ASSERT_TRUE(CameraSetAGC(0, true));
+    settleAcrossStep(0.05, 0.025, 70);
+    EXPECT_EQ(CameraGetGain(0), 32);
+    EXPECT_GT(CameraGetExposure(0), settledExposure_ * 3 / 2);
+}
+
+TEST_F(LoopOnSceneTest, OnePushMakesAGreyPatchComeOutGrey) {
+    port_ = plug(0x0130);
+    ASSERT_NE(port_, nullptr);
+    ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+    ASSERT_TRUE(CameraSetAEC(0, false));
+    ASSERT_TRUE(CameraSetAGC(0, false));
+    // A region inside the mid-grey patch, on the colour grid.
+    const sim::Rect patch = firmware().scene().patch(sim::ScenePainter::MidGrey);
+    width_ = 64;
+    height_ = 48;
+    ASSERT_GE(patch.width, 72);
+    ASSERT_GE(patch.height, 56);
+    ASSERT_TRUE(CameraSetROI(0, (patch.x + 5) & ~1u, (patch.y + 5) & ~1u, width_, height_));
+    ASSERT_TRUE(CameraResetStream(0));
+    ASSERT_TRUE(CameraSetTimeout(0, 5000));
+    ASSERT_TRUE(CameraSetWBGain(0, 2.0, 1.0, 0.5));
+
+    // Mean red, green and blue of the centre of the converted picture.
+    auto channelMeans = [this] {
+        std::array<double, 3> sum{};
+        int n = 0;
+        for (unsigned int y = 8; y < height_ - 8; ++y) {
+            for (unsigned int x = 8; x < width_ - 8; ++x, ++n) {
+                for (size_t c = 0; c < 3; ++c)
+                    sum[c] += out_[(size_t{y} * width_ + x) * 3 + c];
+            }
+        }
+        for (double& s : sum)
+            s /= n;
+        return sum;
+    };
+    ASSERT_TRUE(nextFrame(CAMERA_FORMAT_RGB24));
+    const auto tinted = channelMeans();
+    EXPECT_GT(tinted[0] - tinted[2], 20) << "the test's own tint did not show";
+
+    ASSERT_TRUE(CameraOnePushWB(0));
+    ASSERT_TRUE(nextFrame(CAMERA_FORMAT_RGB24));
+    const auto grey = channelMeans();
+    EXPECT_NEAR(grey[0], grey[1], 3.0);
+    EXPECT_NEAR(grey[2], grey[1], 3.0);
+    double r = 0, b = 0;
+    ASSERT_TRUE(CameraGetWBGain(0, &r, nullptr, &b));
+    EXPECT_NEAR(r, 1.0, 0.1);
+    EXPECT_NEAR(b, 1.0, 0.1);
+}
+
+}  // namespace
+}  // namespace vidscope::api
