@@ -11,7 +11,9 @@
 
 #include "usb/host/DeviceRequest.h"
 #include "usb/host/HostLog.h"
+#include "usb/host/HotplugNotifier.h"
 #include "usb/host/IoControlCode.h"
+#include "usb/host/LibusbDevices.h"
 #include "usb/host/OverlappedCompletion.h"
 #include "usb/host/PortRequest.h"
 #include "usb/host/SystemError.h"
@@ -84,6 +86,13 @@ struct PortEntry {
     int openHandles = 0;
 };
 
+// Told outside the driver's lock, so that listeners may enumerate at once.
+void notifyChange(const PortEntry& entry, bool arrived) {
+    const PortDescription& d = entry.description;
+    HotplugNotifier::instance().notify(
+        {arrived, entry.path, d.vendorId, d.productId, entry.isVirtual});
+}
+
 }  // namespace
 
 struct Driver::State {
@@ -116,7 +125,14 @@ Driver& Driver::instance() {
     // during exit, and the ports' worker threads must not outlive what they call into.
     static Driver* const driver = [] {
         auto* created = new Driver;
+        // Real cameras first, so that they come first in the enumeration.
+        const size_t realCameras = LibusbDevices::start(*created);
         if (const char* list = std::getenv("VIDSCOPE_VIRTUAL_CAMERAS")) {
+            if (realCameras == 0) {
+                VS_LOG(hostLog(), Warning) << "no USB camera (vendor id a7b7) found; "
+                                              "running on the virtual cameras "
+                                           << list;
+            }
             created->attachVirtualCameras(list);
         }
         return created;
@@ -264,28 +280,35 @@ Driver::PortId Driver::attach(std::shared_ptr<Port> port) {
     entry->description = entry->port->description();
     entry->path = interfacePathFor(entry->description);
     entry->isVirtual = entry->description.key.starts_with(kVirtualKeyPrefix);
-    std::lock_guard lock(state_->mutex);
-    entry->id = state_->nextPortId++;
-    state_->ports.push_back(entry);
+    {
+        std::lock_guard lock(state_->mutex);
+        entry->id = state_->nextPortId++;
+        state_->ports.push_back(entry);
+    }
     VS_LOG(hostLog(), Info) << "attached " << entry->path << " (" << entry->description.deviceName
                             << ")";
+    notifyChange(*entry, true);
     return entry->id;
 }
 
 void Driver::detach(PortId id) {
-    std::lock_guard lock(state_->mutex);
-    auto it = std::find_if(state_->ports.begin(), state_->ports.end(),
-                           [&](auto& e) { return e->id == id; });
-    if (it == state_->ports.end())
-        return;
-    std::shared_ptr<PortEntry> entry = std::move(*it);
-    state_->ports.erase(it);
-    entry->attached = false;
-    if (entry->portOpen) {
-        entry->portOpen = false;
-        entry->port->close();
+    std::shared_ptr<PortEntry> entry;
+    {
+        std::lock_guard lock(state_->mutex);
+        auto it = std::find_if(state_->ports.begin(), state_->ports.end(),
+                               [&](auto& e) { return e->id == id; });
+        if (it == state_->ports.end())
+            return;
+        entry = std::move(*it);
+        state_->ports.erase(it);
+        entry->attached = false;
+        if (entry->portOpen) {
+            entry->portOpen = false;
+            entry->port->close();
+        }
     }
     VS_LOG(hostLog(), Info) << "detached " << entry->path;
+    notifyChange(*entry, false);
 }
 
 std::vector<Driver::PortId> Driver::attachedPorts() const {
