@@ -97,21 +97,6 @@ TEST_F(ColourControlsTest, AMatrixTakesEffectOnlyWithEnhancementOrSaturation) {
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_PARAMETER_UNREASONABLE);
 }
 
-TEST_F(ColourControlsTest, WhiteBalanceRequestsWaitForTheNextFrame) {
-    ASSERT_TRUE(plug(0x0130));
-    ASSERT_TRUE(CameraSetAWB(kI, true));
-    EXPECT_EQ(CameraGetAWB(kI), 1);
-    ASSERT_TRUE(CameraOnePushWB(kI));
-    context().pipeline.read([](const ImageSettings& s) {
-        EXPECT_EQ(s.awbPending, 1);
-        EXPECT_EQ(s.onePushPending, 1);
-    });
-    ASSERT_TRUE(CameraSetAWB(kI, false));
-    EXPECT_EQ(CameraGetAWB(kI), 0);
-    ASSERT_TRUE(CameraSetInterpolation(kI, 3));
-    EXPECT_EQ(CameraGetInterpolation(kI), 3);
-}
-
 TEST_F(ColourControlsTest, TheTonedSensorReceivesEveryToneSetting) {
     ASSERT_TRUE(plug(0xC130));
     ASSERT_TRUE(CameraSetGamma(kI, 0.45));
