@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDockWidget>
+#include <QFile>
 #include <QGraphicsRectItem>
 #include <QLabel>
 #include <QMenu>
@@ -325,6 +326,24 @@ TEST_F(MainWindowTest, LanguageSwitchTwiceReturnsToTheStartingLanguage) {
     EXPECT_EQ(window_->languageState(), 1);
     EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
     EXPECT_EQ(action("action_Play")->text(), "&Play");
+}
+
+TEST_F(MainWindowTest, ChineseTranslationFromTheWorkingDirectoryAndBackToEnglish) {
+    QDir(dir_.path()).mkpath("lang");
+    ASSERT_TRUE(QFile::copy(VIDSCOPE_LANG_DIR "/vidScope_zh_CN.qm",
+                            QDir(dir_.path()).filePath("lang/vidScope_zh_CN.qm")));
+    dir_.writeSettings({{"Language/Lang", 0}});
+    window_ = std::make_unique<MainWindow>();
+    EXPECT_EQ(window_->languageState(), 2);
+    EXPECT_EQ(child<QMenu>("menu_File")->title(), QString::fromUtf8("文件(&F)"));
+    EXPECT_EQ(action("action_Stop")->text(), QString::fromUtf8("暂停(&U)"));
+    // Texts set by code are not translated.
+    EXPECT_TRUE(window_->statisticsLabel()->text().startsWith("fps: "));
+    action("actionEnglish_Chinese")->trigger();
+    EXPECT_EQ(window_->languageState(), 1);
+    EXPECT_EQ(child<QMenu>("menu_File")->title(), "&File");
+    action("actionEnglish_Chinese")->trigger();
+    EXPECT_EQ(action("action_Stop")->text(), QString::fromUtf8("暂停(&U)"));
 }
 
 }  // namespace

@@ -1,0 +1,242 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>DockMessage</name>
+    <message>
+        <source>Message Log</source>
+        <translation>Message Log</translation>
+    </message>
+    <message>
+        <source>Clear all messages</source>
+        <translation>Clear all messages</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>vidScope</source>
+        <translation>vidScope</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>&amp;Tools</source>
+        <translation>&amp;Tools</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>&amp;Image</source>
+        <translation>&amp;Image</translation>
+    </message>
+    <message>
+        <source>&amp;Measure</source>
+        <translation>&amp;Measure</translation>
+    </message>
+    <message>
+        <source>&amp;Capture</source>
+        <translation>&amp;Capture</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>&amp;Language</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>Setting</source>
+        <translation>Setting</translation>
+    </message>
+    <message>
+        <source>toolBar</source>
+        <translation>toolBar</translation>
+    </message>
+    <message>
+        <source>toolBar_2</source>
+        <translation>toolBar_2</translation>
+    </message>
+    <message>
+        <source>&amp;Play</source>
+        <translation>&amp;Play</translation>
+    </message>
+    <message>
+        <source>Pa&amp;use</source>
+        <translation>Pa&amp;use</translation>
+    </message>
+    <message>
+        <source>&amp;Save</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>Zoom In</source>
+        <translation>Zoom In</translation>
+    </message>
+    <message>
+        <source>Zoom Out</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>&amp;Setting</source>
+        <translation>&amp;Setting</translation>
+    </message>
+    <message>
+        <source>English&lt;-&gt;Chinese</source>
+        <translation>English&lt;-&gt;Chinese</translation>
+    </message>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Histogram</source>
+        <translation>Histogram</translation>
+    </message>
+    <message>
+        <source>R/W Register</source>
+        <translation>R/W Register</translation>
+    </message>
+    <message>
+        <source>Help vidScope</source>
+        <translation>Help vidScope</translation>
+    </message>
+    <message>
+        <source>IO Control</source>
+        <translation>IO Control</translation>
+    </message>
+    <message>
+        <source>Fit Screen</source>
+        <translation>Fit Screen</translation>
+    </message>
+    <message>
+        <source>Measure On/Off(&amp;M)</source>
+        <translation>Measure On/Off(&amp;M)</translation>
+    </message>
+    <message>
+        <source>Calibration(&amp;B)</source>
+        <translation>Calibration(&amp;B)</translation>
+    </message>
+    <message>
+        <source>AxesX(&amp;X)</source>
+        <translation>AxesX(&amp;X)</translation>
+    </message>
+    <message>
+        <source>AxesY(&amp;Y)</source>
+        <translation>AxesY(&amp;Y)</translation>
+    </message>
+    <message>
+        <source>Line(&amp;L)</source>
+        <translation>Line(&amp;L)</translation>
+    </message>
+    <message>
+        <source>Arc(&amp;A)</source>
+        <translation>Arc(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Rectangle(&amp;R)</source>
+        <translation>Rectangle(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Circle(&amp;C)</source>
+        <translation>Circle(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Start Capture Video</source>
+        <translation>Start Capture Video</translation>
+    </message>
+    <message>
+        <source>Stop Capture</source>
+        <translation>Stop Capture</translation>
+    </message>
+    <message>
+        <source>Select(&amp;S)</source>
+        <translation>Select(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Property</source>
+        <translation>Property</translation>
+    </message>
+    <message>
+        <source>Load</source>
+        <translation>Load</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>Single Capture</source>
+        <translation>Single Capture</translation>
+    </message>
+    <message>
+        <source>Reconnect</source>
+        <translation>Reconnect</translation>
+    </message>
+    <message>
+        <source>Erase Firmware</source>
+        <translation>Erase Firmware</translation>
+    </message>
+    <message>
+        <source>details</source>
+        <translation>details</translation>
+    </message>
+    <message>
+        <source>coordinates</source>
+        <translation>coordinates</translation>
+    </message>
+    <message>
+        <source>Reset Camera</source>
+        <translation>Reset Camera</translation>
+    </message>
+    <message>
+        <source>Polygon</source>
+        <translation>Polygon</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>Message</source>
+        <translation>Message</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>Open Image</source>
+        <translation>Open Image</translation>
+    </message>
+    <message>
+        <source>Record Sequence</source>
+        <translation>Record Sequence</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>Save As</translation>
+    </message>
+    <message>
+        <source>Load From</source>
+        <translation>Load From</translation>
+    </message>
+</context>
+</TS>
