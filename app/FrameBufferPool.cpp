@@ -1,0 +1,117 @@
+// SPDX-License-Identifier: MIT
+// Reusable heap buffers for raw and processed frames, handed along the road of a frame.
+#include "FrameBufferPool.h"
+
+#include <QLoggingCategory>
+#include <algorithm>
+#include <cstring>
+
+#include "LiveLog.h"
+
+namespace {
+
+// What an image's clean-up function needs to give its reference back. Allocated by wrap()
+// and deleted by imageReleased(), which Qt calls once when the image's last copy goes.
+struct ImageReference {
+    FrameBufferPool* pool;
+    unsigned char* buffer;
+};
+
+}  // namespace
+
+FrameBufferPool& FrameBufferPool::instance() {
+    static FrameBufferPool* const pool = new FrameBufferPool;
+    return *pool;
+}
+
+FrameBufferPool::FrameBufferPool(std::size_t maxIdle) : maxIdle_(maxIdle) {}
+
+FrameBufferPool::~FrameBufferPool() {
+    if (!live_.empty())
+        qCWarning(liveLog) << "frame buffer pool destroyed with" << live_.size()
+                           << "buffers still in use";
+}
+
+unsigned char* FrameBufferPool::acquire(std::size_t size) {
+    if (size == 0)
+        return nullptr;
+    std::lock_guard lock(mutex_);
+    auto reusable = std::find_if(idle_.rbegin(), idle_.rend(),
+                                 [size](const Block& b) { return b.size == size; });
+    Block block;
+    if (reusable != idle_.rend()) {
+        block = std::move(*reusable);
+        idle_.erase(std::next(reusable).base());
+    } else {
+        // A new size means a new resolution: idle buffers of other sizes will not come back
+        // into use, so they go now rather than holding hundreds of megabytes.
+        std::erase_if(idle_, [size](const Block& b) { return b.size != size; });
+        block.data = std::make_unique<unsigned char[]>(size);
+        std::memset(block.data.get(), 0xFF, size);
+        block.size = size;
+        ++allocations_;
+    }
+    block.references = 1;
+    unsigned char* buffer = block.data.get();
+    live_.emplace(buffer, std::move(block));
+    return buffer;
+}
+
+void FrameBufferPool::release(unsigned char* buffer) {
+    if (buffer == nullptr)
+        return;
+    std::lock_guard lock(mutex_);
+    auto it = live_.find(buffer);
+    if (it == live_.end()) {
+        qCWarning(liveLog) << "release of a buffer the frame pool does not know";
+        return;
+    }
+    if (--it->second.references > 0)
+        return;
+    idle_.push_back(std::move(it->second));
+    live_.erase(it);
+    if (idle_.size() > maxIdle_)
+        idle_.erase(idle_.begin());
+}
+
+void FrameBufferPool::addReference(unsigned char* buffer) {
+    std::lock_guard lock(mutex_);
+    auto it = live_.find(buffer);
+    if (it != live_.end())
+        ++it->second.references;
+}
+
+QImage FrameBufferPool::wrap(unsigned char* buffer, int width, int height, qsizetype bytesPerLine,
+                             QImage::Format format) {
+    addReference(buffer);
+    auto reference = std::make_unique<ImageReference>(ImageReference{this, buffer});
+    QImage image(buffer, width, height, bytesPerLine, format, &FrameBufferPool::imageReleased,
+                 reference.get());
+    if (image.isNull()) {
+        // Qt refused the geometry and will never call the clean-up function.
+        release(buffer);
+        return image;
+    }
+    reference.release();  // now owned by the image's clean-up
+    return image;
+}
+
+void FrameBufferPool::imageReleased(void* info) {
+    std::unique_ptr<ImageReference> reference(static_cast<ImageReference*>(info));
+    reference->pool->release(reference->buffer);
+}
+
+std::size_t FrameBufferPool::idleCount() const {
+    std::lock_guard lock(mutex_);
+    return idle_.size();
+}
+
+std::size_t FrameBufferPool::liveCount() const {
+    std::lock_guard lock(mutex_);
+    return live_.size();
+}
+
+std::size_t FrameBufferPool::allocationCount() const {
+    std::lock_guard lock(mutex_);
+    return allocations_;
+}
