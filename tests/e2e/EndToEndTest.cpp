@@ -15,6 +15,8 @@
 namespace vidscope::e2e {
 namespace {
 
+constexpr int kFirstFrameTimeoutMs = 20000;
+
 struct Resolution {
     unsigned short number = 0;
     unsigned width = 0;
@@ -33,7 +35,9 @@ protected:
     // Opens camera 0 at the resolution chosen by `pick` among those the camera offers.
     template <typename Pick>
     std::optional<Resolution> openAt(Pick pick) {
-        if (!CameraInit(0))
+        // The virtual sensor renders its scene afresh for a new resolution, which takes longer
+        // than the default frame timeout in unoptimised and sanitizer builds.
+        if (!CameraInit(0) || !CameraSetTimeout(0, kFirstFrameTimeoutMs))
             return std::nullopt;
         const int count = CameraGetResolutionCount(0);
         std::vector<Resolution> offered;
