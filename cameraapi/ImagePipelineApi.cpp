@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Public image pipeline functions: frame conversion and the mirror and rotation switches.
 #include "cameraapi/ApiCall.h"
-#include "cameraapi/LastError.h"
-#include "cameraapi/ModelTable.h"
+#include "cameraapi/CameraIspRunner.h"
 #include "vidscope/camera_api.h"
 
 namespace {
@@ -34,26 +33,8 @@ extern "C" bool CameraISP(int index, unsigned char* raw, unsigned char* out, uns
     ApiCall call(index, LockMode::Shared);
     if (!call)
         return false;
-    CameraContext& context = call.context();
-    const ModelRow* row = ModelTable::row(context.modelIndex);
-    // Opening refuses unknown models; a half-built context is refused like a wrong size.
-    if (row == nullptr)
-        return false;
-    IspCamera camera{row->pipelineClass, row->sensorCode, row->maxWidth, row->maxHeight,
-                     context.frameCount};
-    // A register write that fails in colour mode does not fail the call, and a call that
-    // succeeds must not leave the nested write's error behind.
-    const int errorBefore = LastError::get();
-    RegisterWriter writer = [index](RegisterWrite write) {
-        return CameraWriteSCCB(index, 0, write.address, write.value, 0);
-    };
-    IspPipeline::Result result =
-        context.pipeline.process(IspFrame{raw, out, width, height, format}, camera, writer);
-    if (result == IspPipeline::Result::Done) {
-        LastError::set(errorBefore);
-        return true;
-    }
-    return false;
+    return CameraIspRunner::run(index, call.context(), IspFrame{raw, out, width, height, format}) ==
+           IspPipeline::Result::Done;
 }
 
 extern "C" bool CameraSetMirrorX(int index, bool on) {
