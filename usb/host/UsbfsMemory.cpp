@@ -38,10 +38,9 @@ std::string UsbfsMemory::advice(std::optional<uint32_t> limitMb, uint64_t needed
     text << "The kernel's usbfs memory limit";
     if (limitMb)
         text << " of " << *limitMb << " MB";
-    text << " is too small for the camera's " << neededMb
-         << " MB of queued USB transfers; streaming goes on with fewer or smaller transfers"
-            " in flight, which may cost frame rate. To raise the limit until the next boot: "
-            "echo "
+    text << " cannot hold the camera's queue of USB transfers (at least " << neededMb
+         << " MB); streaming goes on with fewer or smaller transfers in flight, which may cost"
+            " frame rate. To raise the limit until the next boot: echo "
          << kSuggestedMb << " | sudo tee " << kParameterPath
          << " . To raise it for good: add usbcore.usbfs_memory_mb=" << kSuggestedMb
          << " to the kernel command line (GRUB_CMDLINE_LINUX_DEFAULT in /etc/default/grub,"
