@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "cameraapi/IspTables.h"
 #include "cameraapi/IspVectorConstants.h"
@@ -180,6 +181,13 @@ VS_AVX2 inline __m128i mix(const VectorRow& m, const __m256i in[3]) {
     return narrow(sum);
 }
 
+// Four bytes from any address as four 32-bit lanes.
+VS_AVX2 inline __m128i fourSamples(const uint8_t* p) {
+    int32_t word;
+    std::memcpy(&word, p, sizeof word);
+    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(word));
+}
+
 // The products exactly as the tables hold them: trunc(v x m) in double precision, four
 // pixels at a time. For matrices whose tables have no integer multiply form.
 VS_AVX2 inline __m128i mixDoubles(const double* m, const __m128i in[3]) {
@@ -199,10 +207,8 @@ VS_AVX2 void writeMatrixDoubles(const uint8_t* r, const uint8_t* g, const uint8_
     for (; x + 16 <= count; x += 16) {
         __m128i channel[3][4];
         for (int q = 0; q < 4; ++q) {
-            const __m128i in[3] = {
-                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(*reinterpret_cast<const int*>(r + x + 4 * q))),
-                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(*reinterpret_cast<const int*>(g + x + 4 * q))),
-                _mm_cvtepu8_epi32(_mm_cvtsi32_si128(*reinterpret_cast<const int*>(b + x + 4 * q)))};
+            const __m128i in[3] = {fourSamples(r + x + 4 * q), fourSamples(g + x + 4 * q),
+                                   fourSamples(b + x + 4 * q)};
             for (size_t c = 0; c < 3; ++c)
                 channel[c][q] = mixDoubles(matrix.data() + 3 * c, in);
         }
