@@ -12,10 +12,12 @@
 
 #include "AppOptions.h"
 #include "AppSettings.h"
+#include "CoreLogBridge.h"
 #include "ImageView.h"
 #include "MeasureScene.h"
 #include "MeasureTools.h"
 #include "ShellTestSupport.h"
+#include "base/LogCategory.h"
 
 namespace {
 
@@ -214,6 +216,39 @@ TEST(MeasureSceneTest, PressesReportTheirPositionAndKeysAskForZoom) {
     QCoreApplication::sendEvent(&scene, &other);
     EXPECT_EQ(zoomIns.count(), 1);
     EXPECT_EQ(zoomOuts.count(), 2);
+}
+
+struct CapturedMessage {
+    QtMsgType type;
+    QString category;
+    QString text;
+};
+std::vector<CapturedMessage> capturedMessages;
+
+void captureMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    capturedMessages.push_back({type, QString::fromLatin1(context.category), text});
+}
+
+VIDSCOPE_LOG_CATEGORY(bridgeTestLog, "bridgetest")
+
+TEST(CoreLogBridgeTest, CoreMessagesArriveInQtLoggingUnderTheirOwnCategory) {
+    bridgeTestLog();  // the category exists before the rules reach it
+    vidscope::base::LogCategory::setRules("bridgetest=debug");
+    CoreLogBridge::install();
+    capturedMessages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(captureMessage);
+    VS_LOG(bridgeTestLog(), Warning) << "port " << 3 << " stalled";
+    VS_LOG(bridgeTestLog(), Error) << "gone";
+    qInstallMessageHandler(previous);
+    vidscope::base::LogCategory::setSink(nullptr);
+
+    ASSERT_EQ(capturedMessages.size(), 2u);
+    EXPECT_EQ(capturedMessages[0].category, "vidscope.core.bridgetest");
+    EXPECT_EQ(capturedMessages[0].type, QtWarningMsg);
+    EXPECT_EQ(capturedMessages[0].text, "port 3 stalled");
+    EXPECT_EQ(capturedMessages[1].type, QtCriticalMsg);
+    // One Qt category per core category, reused.
+    EXPECT_EQ(&CoreLogBridge::categoryFor("bridgetest"), &CoreLogBridge::categoryFor("bridgetest"));
 }
 
 }  // namespace
