@@ -24,12 +24,18 @@ CameraContext::~CameraContext() {
     }
 }
 
+// The flags are read through the pipeline, whose mutex orders them against a concurrent
+// CameraSetRotate.
 uint32_t CameraContext::outputWidth() const {
-    return (image.flags & kFlagRotate) ? height : width;
+    const bool rotated =
+        pipeline.read([](const ImageSettings& s) { return (s.flags & kFlagRotate) != 0; });
+    return rotated ? height : width;
 }
 
 uint32_t CameraContext::outputHeight() const {
-    return (image.flags & kFlagRotate) ? width : height;
+    const bool rotated =
+        pipeline.read([](const ImageSettings& s) { return (s.flags & kFlagRotate) != 0; });
+    return rotated ? width : height;
 }
 
 }  // namespace vidscope::api

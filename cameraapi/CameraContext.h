@@ -63,10 +63,6 @@ struct CameraContext {
     std::array<std::unique_ptr<usb::TransferRequest>, kMaxBuffers> pendingTransfers;
     int32_t ringIndex = 0;  // position of the next transfer to complete
 
-    // Destination index per source pixel, sized for the model's full sensor.
-    std::vector<uint32_t> pixelMap;
-    uint32_t pixelMapCount = 0;
-
     // --- frame counters ---
     // Atomic: advanced by the capture thread, read by the processing threads and re-phased by
     // the exposure loop switch on the user-interface thread.

@@ -2,7 +2,6 @@
 // Public device lifecycle: counting and naming cameras, opening one into a slot, closing it.
 #include <cstdio>
 #include <memory>
-#include <numeric>
 
 #include "cameraapi/ApiCall.h"
 #include "cameraapi/ApiLog.h"
@@ -33,13 +32,6 @@ bool abandonOpen(int index, ApiCall& call, int code) {
     VS_LOG(apiLog(), Warning) << "camera " << index
                               << " not opened: " << CameraGetErrorName(CameraGetLastError());
     return false;
-}
-
-void buildPixelMap(CameraContext& context, const ModelRow& row) {
-    const size_t count = size_t{row.maxWidth} * row.maxHeight;
-    context.pixelMap.resize(count);
-    std::iota(context.pixelMap.begin(), context.pixelMap.end(), 0u);
-    context.pixelMapCount = static_cast<uint32_t>(count);
 }
 
 // Every endpoint that may carry a transfer of ours: the first two of the selected interface,
@@ -143,7 +135,9 @@ extern "C" bool CameraInit(int index) {
         VendorRequest::in(*control, VendorRequest::kFirmwareVersion, 0, 0);
     if (version.ok)
         context.firmwareVersion = version.bigEndian32();
-    buildPixelMap(context, *row);
+    // The identity map of the full sensor, kept as geometry rather than one index per pixel
+    // (57 MB for the largest sensor).
+    context.pipeline.resetPixelMap(row->maxWidth, row->maxHeight);
     if (!device.isOpen())
         return abandonOpen(index, call, CAMERA_ERROR_USB_DISCONNECTED);
     if (device.bulkInEndPoint() == nullptr)
@@ -169,8 +163,6 @@ extern "C" bool CameraFree(int index) {
     }
     context.device.reset();
     TransferRing::disarm(context);
-    context.pixelMap = {};
-    context.pixelMapCount = 0;
     std::unique_ptr<CameraContext> owned = CameraSlots::take(index);
     call.release();
     owned.reset();

@@ -4,11 +4,14 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <vector>
 
 #include "base/Tick.h"
 #include "cameraapi/ApiCall.h"
 #include "cameraapi/ApiLog.h"
+#include "cameraapi/CameraIspRunner.h"
 #include "cameraapi/FrameAssembler.h"
+#include "cameraapi/LastError.h"
 #include "cameraapi/ModelTable.h"
 #include "cameraapi/OutputSize.h"
 #include "cameraapi/TransferRing.h"
@@ -70,6 +73,16 @@ void recoverFrom(int index, CameraContext& context, FrameAssembler::Outcome outc
     }
 }
 
+// The raw frame of a processed query, reused by the calling thread from frame to frame: a
+// fresh block of this size would cost page faults on every frame. Per thread, because the
+// conversion runs after the stream is released and another thread may collect meanwhile.
+uint8_t* processingBuffer(uint64_t frameBytes) {
+    thread_local std::vector<uint8_t> buffer;
+    if (buffer.size() < frameBytes)
+        buffer.resize(frameBytes);
+    return buffer.data();
+}
+
 bool fireSoftwareTrigger(CameraContext& context) {
     usb::ControlEndpoint* control = context.device->controlEndPoint();
     if (control == nullptr)
@@ -94,9 +107,6 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
     const uint64_t frameBytes = OutputSize::frameBytes(context);
     if (frameBytes == 0 || frameBytes > std::numeric_limits<uint32_t>::max())
         return ApiCall::fail(CAMERA_ERROR_IMAGE_SIZE);
-    // Processed output needs the image pipeline, which is not part of this library yet.
-    if (!(flags & kFormatRaw))
-        return ApiCall::fail(CAMERA_ERROR_NOT_SUPPORTED);
     if (image == nullptr)
         return ApiCall::fail(CAMERA_ERROR_PARAMETER_UNREASONABLE);
     const uint32_t previousTick = context.lastFrameTick;
@@ -109,13 +119,27 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
     if (reserved != nullptr)
         *reserved = 0;
 
-    FrameAssembler assembler(context, image, static_cast<uint32_t>(frameBytes), size, flags);
+    const bool raw = (flags & kFormatRaw) != 0;
+    uint8_t* frame = raw ? image : processingBuffer(frameBytes);
+    FrameAssembler assembler(context, frame, static_cast<uint32_t>(frameBytes), size, flags);
     const FrameAssembler::Outcome outcome = assembler.collect();
-    if (outcome == FrameAssembler::Outcome::Complete ||
-        outcome == FrameAssembler::Outcome::BadFrame) {
+    const bool delivered = outcome == FrameAssembler::Outcome::Complete ||
+                           outcome == FrameAssembler::Outcome::BadFrame;
+    if (delivered) {
         countFrame(context, previousTick);
     } else {
         recoverFrom(index, context, outcome);
+    }
+    if (delivered && !raw) {
+        // Another query may take transfers off the ring while this frame is converted.
+        stream.unlock();
+        // The conversion's own failures (a refused frame, an exposure write that failed) do
+        // not fail a query that delivered its frame, so they must not leave an error behind.
+        const int lastError = CameraGetLastError();
+        CameraIspRunner::run(
+            index, context,
+            IspFrame{frame, image, context.outputWidth(), context.outputHeight(), flags});
+        LastError::set(lastError);
     }
     if (outcome == FrameAssembler::Outcome::Complete)
         return true;

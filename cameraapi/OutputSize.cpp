@@ -11,8 +11,10 @@ namespace vidscope::api {
 
 uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_t flags) {
     const uint64_t pixels = uint64_t{width} * height;
+    // A YUV camera sends two bytes per pixel, but its conversion writes three (R, G, B)
+    // whatever else the flags ask for: size the processed buffer for what is written.
     if (yuv)
-        return pixels * 2;
+        return pixels * ((flags & kFormatRaw) ? 2 : 3);
     if (flags & (kFormatRaw | kFormatGray))
         return pixels;
     return pixels * ((flags & kFormatFourBytes) ? 4 : 3);

@@ -163,6 +163,39 @@ TEST_F(EndToEnd, ScenePatchesArriveInPlaceAndInTheirColourOrder) {
     }
 }
 
+// The processed path converts after the stream is released; its picture must still be the
+// scene: the red patch red, the white patch white, for a Bayer and a YUV camera.
+TEST_F(EndToEnd, ProcessedFramesShowTheSceneInColour) {
+    for (uint16_t productId : {uint16_t{0x0120}, uint16_t{0xC030}}) {
+        SCOPED_TRACE(testing::Message() << "model " << std::hex << productId);
+        auto firmware = bed_->plug(productId);
+        ASSERT_NE(firmware, nullptr);
+        const std::optional<Resolution> r = openAt(fullSensor);
+        ASSERT_TRUE(r);
+        unsigned size = 0;
+        ASSERT_TRUE(CameraGetImageBufferSize(0, &size, CAMERA_FORMAT_RGB24));
+        ASSERT_EQ(size, r->width * r->height * 3);
+        std::vector<uint8_t> rgb(size);
+        for (int i = 0; i < 2; ++i) {
+            ASSERT_TRUE(CameraQueryImage(0, rgb.data(), size, CAMERA_FORMAT_RGB24))
+                << CameraGetErrorName(CameraGetLastError());
+        }
+        const sim::ScenePainter& scene = firmware->scene();
+        using P = sim::ScenePainter;
+        auto mean = [&](const sim::Rect& area, unsigned channel) {
+            return meanOfSites(rgb, r->width, 3, area, -1, -1, channel);
+        };
+        const sim::Rect red = scene.patch(P::Red);
+        EXPECT_GT(mean(red, 0), mean(red, 2) + 40);
+        EXPECT_GT(mean(red, 0), mean(red, 1) + 40);
+        for (unsigned channel = 0; channel < 3; ++channel)
+            EXPECT_GT(mean(scene.patch(P::White), channel),
+                      mean(scene.patch(P::Black), channel) + 60);
+        CameraFree(0);
+        bed_->unplugAll();
+    }
+}
+
 TEST_F(EndToEnd, RegistersEepromGpioAndTriggerWork) {
     auto firmware = bed_->plug(0x0500);
     ASSERT_NE(firmware, nullptr);

@@ -170,12 +170,15 @@ enum CameraFrameFlags {
  * that waits for data at once with CAMERA_ERROR_USER_ABORT (a call that began after they
  * signalled gives up at its timeout instead).
  *
- * Only raw output (CAMERA_FORMAT_RAW8) is delivered so far; any other format fails with
- * CAMERA_ERROR_NOT_SUPPORTED before a transfer is taken. The raw size is width x height
- * (x 2 for a YUV camera), or the frame's byte count if a mode sends more.
+ * With CAMERA_FORMAT_RAW8 the frame lands in image as the camera sent it; the raw size is
+ * width x height (x 2 for a YUV camera), or the frame's byte count if a mode sends more.
+ * Otherwise the frame is collected into a buffer the calling thread reuses, the stream mutex
+ * is released, and CameraISP converts it into image (see there for the output sizes; a YUV
+ * camera's processed output is width x height x 3). A bad frame in trigger mode is still
+ * converted before the call fails.
  *
  * Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
- * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_IMAGE_SIZE, CAMERA_ERROR_NOT_SUPPORTED,
+ * CAMERA_ERROR_USB_DISCONNECTED, CAMERA_ERROR_IMAGE_SIZE,
  * CAMERA_ERROR_PARAMETER_UNREASONABLE (size mismatch or image null; no transfer is taken),
  * CAMERA_ERROR_CONTROL_PIPE and CAMERA_ERROR_READ_PIPE (the software trigger),
  * CAMERA_ERROR_DATA_PIPE, CAMERA_ERROR_BAD_FRAME, CAMERA_ERROR_USER_ABORT,
@@ -197,8 +200,8 @@ bool CameraResetStream(int index);
  * CAMERA_ERROR_PARAMETER_UNREASONABLE (a null pointer). */
 bool CameraGetImageSize(int index, unsigned int* width, unsigned int* height);
 
-/* The buffer size a frame query with these flags needs at the current output size: w x h x 2
- * for a YUV camera, else w x h for raw or grey output (raw: at least the frame's byte count),
+/* The buffer size a frame query with these flags needs at the current output size: for a YUV
+ * camera w x h x 2 raw and w x h x 3 processed, else w x h for raw or grey output (raw: at least the frame's byte count),
  * else w x h x 4 with CAMERA_FORMAT_FOUR_BYTES, else w x h x 3. CameraGetImageBufferSizeFor
  * applies the rule to the given width and height (the second form; C cannot overload). Take
  * no lock. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
