@@ -11,31 +11,13 @@
 #include <QTableWidget>
 
 #include "ui_DockMessage.h"
+#include "vidscope/camera_api.h"
 
 namespace {
 
-// Indexed by the camera API's error code; entry 0 is unused.
-constexpr const char* kErrorNames[] = {
-    nullptr,
-    "CAMERA_ERROR_INDEX_OUT_OF_RANGE",
-    "CAMERA_ERROR_PARAMETER_UNREASONABLE",
-    "CAMERA_ERROR_NOT_INITIALIZED",
-    "CAMERA_ERROR_USB_DISCONNECTED",
-    "CAMERA_ERROR_NO_CAMERA_FOUND",
-    "CAMERA_ERROR_INITIALIZED_ALREADY",
-    "CAMERA_ERROR_RECONNECT_FAILURE",
-    "CAMERA_ERROR_NOT_SUPPORTED",
-    "CAMERA_ERROR_CONTROL_PIPE",
-    "CAMERA_ERROR_READ_PIPE",
-    "CAMERA_ERROR_WRITE_PIPE",
-    "CAMERA_ERROR_IMAGE_SIZE",
-    "CAMERA_ERROR_DATA_PIPE",
-    "CAMERA_ERROR_BAD_FRAME",
-    "CAMERA_ERROR_USER_ABORT",
-    "CAMERA_ERROR_DATA_XFER",
-    "CAMERA_ERROR_DATA_TIMEOUT",
-};
-constexpr int kLastErrorCode = 17;
+// The error texts are the camera API's own error names.
+constexpr int kFirstErrorCode = CAMERA_ERROR_INDEX_OUT_OF_RANGE;
+constexpr int kLastErrorCode = CAMERA_ERROR_DATA_TIMEOUT;
 constexpr int kFirstEvent = DockMessage::kStartVideo;
 constexpr int kLastEvent = DockMessage::kNoCameraFound;
 
@@ -65,10 +47,10 @@ QTableWidget* DockMessage::table() const {
 }
 
 QString DockMessage::errorText(int code) {
-    if (code < 1 || code > kLastErrorCode) {
+    if (code < kFirstErrorCode || code > kLastErrorCode) {
         return {};
     }
-    return QStringLiteral("API error (code: %1)").arg(QLatin1String(kErrorNames[code]));
+    return QStringLiteral("API error (code: %1)").arg(QLatin1String(CameraGetErrorName(code)));
 }
 
 void DockMessage::logMessage(QString function, int num_error) {
