@@ -81,6 +81,7 @@ bool CameraController::enumerateDevice() {
 }
 
 void CameraController::clearQueueAndFree(bool logFreeFailure) {
+    pipeline_.releaseCamera();
     pipeline_.clearQueue();
     if (!CameraFree(currentCamera.load()) && logFreeFailure)
         logFailure("CameraFree");
@@ -260,5 +261,4 @@ void CameraController::shutdown() {
     pipeline_.clearQueue();
     if (!CameraFree(currentCamera.load()))
         logFailure("CameraFree");
-    pipeline_.joinCapture();
 }

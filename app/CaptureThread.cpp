@@ -19,11 +19,11 @@ constexpr int kContinuousMode = 1;
 }  // namespace
 
 CaptureThread::CaptureThread(FrameQueue& queue, FrameBufferPool& pool, QObject* parent)
-    : QThread(parent), queue_(queue), pool_(pool) {}
+    : WorkerThread(parent), queue_(queue), pool_(pool) {}
 
 CaptureThread::~CaptureThread() {
     stop();
-    wait();
+    join();
 }
 
 void CaptureThread::resume() {
@@ -56,21 +56,30 @@ void CaptureThread::reportFailure(const char* function) {
 
 bool CaptureThread::capturePass() {
     if (state_.load() != State::Streaming) {
-        msleep(kPausedPollMs);
+        sleepMs(kPausedPollMs);
         return true;
     }
+    // Marked before the state is looked at again, so that whoever pauses and then finds the
+    // mark clear knows that no camera call of this thread is running or about to run.
+    insidePass_.store(true);
+    const bool goOn = state_.load() != State::Streaming || streamingPass();
+    insidePass_.store(false);
+    return goOn;
+}
+
+bool CaptureThread::streamingPass() {
     const int camera = currentCamera.load();
     unsigned int width = 0;
     unsigned int height = 0;
     if (!CameraGetImageSize(camera, &width, &height)) {
         reportFailure("CameraGetImageSize");
-        msleep(kFailurePauseMs);
+        sleepMs(kFailurePauseMs);
         return true;
     }
     unsigned int size = 0;
     if (!CameraGetImageBufferSize(camera, &size, CAMERA_FORMAT_RAW8)) {
         reportFailure("CameraGetImageBufferSize");
-        msleep(kFailurePauseMs);
+        sleepMs(kFailurePauseMs);
         return true;
     }
     unsigned char* buffer = pool_.acquire(size);
@@ -78,10 +87,11 @@ bool CaptureThread::capturePass() {
         CAMERA_FORMAT_RAW8 | (autoTrigger.load() ? unsigned(CAMERA_QUERY_TRIGGER) : 0u);
     if (!CameraQueryImage(camera, buffer, size, flags)) {
         const int error = CameraGetLastError();
-        msleep(kFailurePauseMs);
+        sleepMs(kFailurePauseMs);
         pool_.release(buffer);
-        // In trigger mode a failed query only means that no trigger came.
-        if (CameraGetSnapMode(camera) == kContinuousMode)
+        // In trigger mode a failed query only means that no trigger came, and a query ended
+        // by our own pause (so that the camera can be closed) is no failure either.
+        if (state_.load() == State::Streaming && CameraGetSnapMode(camera) == kContinuousMode)
             emit toTable(QStringLiteral("CameraQueryImage"), error);
         return true;
     }

@@ -3,9 +3,10 @@
 #pragma once
 
 #include <QString>
-#include <QThread>
 #include <atomic>
 #include <mutex>
+
+#include "WorkerThread.h"
 
 class FrameBufferPool;
 class FrameQueue;
@@ -13,7 +14,7 @@ class FrameQueue;
 // Streams while resumed; while paused it only polls its state every 50 ms. Failures are
 // reported through toTable and the loop goes on with the next frame: nothing stops the thread
 // but stop(). A query still waiting at close returns when the camera is freed.
-class CaptureThread : public QThread {
+class CaptureThread : public WorkerThread {
     Q_OBJECT
 
 public:
@@ -25,6 +26,9 @@ public:
     // Stops streaming and asks the loop to end, in one write.
     void stop();
     bool isStreaming() const { return state_.load() == State::Streaming; }
+    // Whether the thread is in a streaming pass, and so possibly inside a camera call. Once
+    // paused or stopped it leaves the pass when its current call returns.
+    bool isInsidePass() const { return insidePass_.load(); }
 
     // Folder of the ".raw" files written when saveRawRequested is set ("File/Path").
     void setRawFolder(const QString& folder);
@@ -42,6 +46,7 @@ private:
 
     // One pass of the loop; false when the loop must end at once.
     bool capturePass();
+    bool streamingPass();
     void reportFailure(const char* function);
     void saveRaw(const unsigned char* buffer, qsizetype bytes);
 
@@ -49,6 +54,7 @@ private:
     FrameBufferPool& pool_;
     std::atomic<State> state_{State::Paused};
     std::atomic<long long> captured_{0};
+    std::atomic<bool> insidePass_{false};
     mutable std::mutex folderMutex_;
     QString rawFolder_{"."};
 };

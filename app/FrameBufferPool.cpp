@@ -83,8 +83,10 @@ void FrameBufferPool::addReference(unsigned char* buffer) {
 
 QImage FrameBufferPool::wrap(unsigned char* buffer, int width, int height, qsizetype bytesPerLine,
                              QImage::Format format) {
-    addReference(buffer);
+    // Made before the reference is counted under the lock, and deleted after it is dropped
+    // under the lock: the lock then orders the two threads' use of it.
     auto reference = std::make_unique<ImageReference>(ImageReference{this, buffer});
+    addReference(buffer);
     QImage image(buffer, width, height, bytesPerLine, format, &FrameBufferPool::imageReleased,
                  reference.get());
     if (image.isNull()) {
@@ -97,8 +99,9 @@ QImage FrameBufferPool::wrap(unsigned char* buffer, int width, int height, qsize
 }
 
 void FrameBufferPool::imageReleased(void* info) {
-    std::unique_ptr<ImageReference> reference(static_cast<ImageReference*>(info));
+    auto* reference = static_cast<ImageReference*>(info);
     reference->pool->release(reference->buffer);
+    delete reference;
 }
 
 std::size_t FrameBufferPool::idleCount() const {

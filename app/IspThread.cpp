@@ -16,11 +16,11 @@ constexpr int kGray8 = 2;
 }  // namespace
 
 IspThread::IspThread(FrameQueue& queue, FrameBufferPool& pool, QObject* parent)
-    : QThread(parent), queue_(queue), pool_(pool) {}
+    : WorkerThread(parent), queue_(queue), pool_(pool) {}
 
 IspThread::~IspThread() {
     stop();
-    wait();
+    join();
 }
 
 void IspThread::resume() {
@@ -46,7 +46,7 @@ void IspThread::run() {
 void IspThread::processPass() {
     const std::optional<RawFrame> frame = queue_.takeOldest();
     if (!frame) {
-        msleep(kEmptyQueuePollMs);
+        sleepMs(kEmptyQueuePollMs);
         return;
     }
     if (!running_.load()) {

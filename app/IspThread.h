@@ -4,9 +4,10 @@
 
 #include <QImage>
 #include <QString>
-#include <QThread>
 #include <atomic>
 #include <mutex>
+
+#include "WorkerThread.h"
 
 #include "RawFrame.h"
 
@@ -18,7 +19,7 @@ class FrameQueue;
 // unless bit 0 of `meta` is set. Colour frames come as Format_RGB32 (blue, green, red, unused
 // byte in memory; a YUV camera's as Format_RGB888), grey and raw frames as Format_Grayscale8:
 // layouts the painter draws without converting.
-class IspThread : public QThread {
+class IspThread : public WorkerThread {
     Q_OBJECT
 
 public:

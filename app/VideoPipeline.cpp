@@ -2,7 +2,9 @@
 // The road of a frame: frame queue, capture and processing threads, display and statistics.
 #include "VideoPipeline.h"
 
+#include <QElapsedTimer>
 #include <QGraphicsScene>
+#include <QThread>
 
 #include "AppGlobals.h"
 #include "AppSettings.h"
@@ -15,6 +17,7 @@
 
 namespace {
 constexpr int kStatisticsPeriodMs = 1000;
+constexpr qint64 kAbortRepeatMs = 50;
 constexpr qint64 kDoNotFree = 1;  // bit 0 of `meta`
 constexpr int kTriggerMode = 2;
 // Below every mark, which the scene adds at z 0 and above.
@@ -31,7 +34,7 @@ VideoPipeline::VideoPipeline(AppSettings& settings, QGraphicsScene& scene, QObje
     for (IspThread* isp : {isp1_.get(), isp2_.get()}) {
         connect(isp, &IspThread::captured, this, &VideoPipeline::process);
         connect(isp, &IspThread::toTable, this, &VideoPipeline::toTable);
-        isp->start(QThread::InheritPriority);
+        isp->start();
     }
     connect(capture_.get(), &CaptureThread::toTable, this, &VideoPipeline::toTable);
     connect(&fpsTimer_, &QTimer::timeout, this, &VideoPipeline::updateFps);
@@ -40,13 +43,12 @@ VideoPipeline::VideoPipeline(AppSettings& settings, QGraphicsScene& scene, QObje
 
 VideoPipeline::~VideoPipeline() {
     stopWorkers();
-    joinCapture();
     clearQueue();
 }
 
 void VideoPipeline::startStreaming() {
     if (!capture_->isRunning())
-        capture_->start(QThread::InheritPriority);
+        capture_->start();
     capture_->resume();
     isp1_->resume();
     isp2_->resume();
@@ -73,13 +75,23 @@ void VideoPipeline::stopWorkers() {
     capture_->stop();
     isp1_->stop();
     isp2_->stop();
-    isp1_->wait();
-    isp2_->wait();
+    isp1_->join();
+    isp2_->join();
+    releaseCamera();
+    capture_->join();
 }
 
-void VideoPipeline::joinCapture() {
-    capture_->stop();
-    capture_->wait();
+void VideoPipeline::releaseCamera() {
+    QElapsedTimer sinceAbort;
+    while (capture_->isInsidePass()) {
+        // A query that began just after an abort waits for its own timeout instead, so the
+        // abort is repeated until the thread is out.
+        if (!sinceAbort.isValid() || sinceAbort.elapsed() >= kAbortRepeatMs) {
+            CameraResetStream(currentCamera.load());
+            sinceAbort.start();
+        }
+        QThread::msleep(1);
+    }
 }
 
 void VideoPipeline::saveNextRawFrame() {

@@ -39,12 +39,15 @@ public:
     void pauseStreaming();
     // Gives back the buffer of every frame still waiting.
     void clearQueue();
+    // Call after pauseStreaming() and before the camera is freed: ends a frame wait of the
+    // capture thread and returns once that thread is outside the camera API, so that freeing
+    // the camera never overlaps one of its calls.
+    void releaseCamera();
     // The start of a new run: rate and counters from zero, elapsed time from now.
     void restartStatistics();
-    // First half of closing: capture told to quit, processing threads told to quit and joined.
+    // Closing: every worker told to quit; the processing threads are joined, and the capture
+    // thread, whose frame wait is ended, too. The camera may be freed afterwards.
     void stopWorkers();
-    // Second half, after the camera was freed (which ends a frame wait): joins the capture.
-    void joinCapture();
 
     // The next captured raw frame goes to "File/Path" as a ".raw" file.
     void saveNextRawFrame();
