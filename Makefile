@@ -9,7 +9,7 @@ PACKAGES     := $(shell grep -v -e '^\#' -e '^$$' packaging/build-deps.txt)
 SUDO         := $(if $(filter 0,$(shell id -u)),,sudo)
 VIRTUAL      ?= 3E00,0500,012B
 
-.PHONY: all deps configure build test run test-asan test-tsan fuzz clean
+.PHONY: all deps configure build test run demo test-asan test-tsan fuzz clean
 
 all: build
 
@@ -34,7 +34,13 @@ build: configure
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
 
+# Real cameras come first; the virtual ones are added after them, so with no camera attached
+# the window opens on the first virtual one.
 run: build
+	VIDSCOPE_VIRTUAL_CAMERAS=$${VIDSCOPE_VIRTUAL_CAMERAS:-$(VIRTUAL)} $(BUILD)/app/vidscope
+
+# The same camera API from the command line: lists the cameras and streams from each.
+demo: build
 	VIDSCOPE_VIRTUAL_CAMERAS=$${VIDSCOPE_VIRTUAL_CAMERAS:-$(VIRTUAL)} $(BUILD)/cli/vidscope-cli demo
 
 # The non-GUI layers under the sanitizers; CI runs both.
