@@ -6,5 +6,5 @@ function(vidscope_test_dir name)
     target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main Threads::Threads)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
                          PROPERTIES ENVIRONMENT
-                         "VIDSCOPE_VIRTUAL_UNPACED=1;VIDSCOPE_VIRTUAL_DIR=${CMAKE_BINARY_DIR}/virtual-state")
+                         "VIDSCOPE_VIRTUAL_UNPACED=1;VIDSCOPE_VIRTUAL_DIR=${CMAKE_BINARY_DIR}/virtual-state;VIDSCOPE_LIBUSB=0")
 endfunction()
