@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "FrameBufferPool.h"
 #include "VideoPipeline.h"
 #include "sim/CameraFirmware.h"
 #include "usb/host/Driver.h"
@@ -40,6 +41,7 @@ LiveMeasurement::Counts LiveMeasurement::now() const {
     counts.displayed = pipeline_.displayedFrames();
     counts.queueDrops = pipeline_.queueDrops();
     counts.staleDrops = pipeline_.staleDrops();
+    counts.buffersAllocated = static_cast<long long>(FrameBufferPool::instance().allocationCount());
     return counts;
 }
 
@@ -55,7 +57,8 @@ QString LiveMeasurement::report(int seconds, const Counts& counts) {
         counts.cameraSent > 0 ? 100.0 * double(counts.displayed) / double(counts.cameraSent) : 0;
     return QStringLiteral(
                "measured %1 s: camera frames %2 (made but unread %3), captured %4, "
-               "displayed %5 (%6 % of camera frames), queue drops %7, stale drops %8")
+               "displayed %5 (%6 % of camera frames), queue drops %7, stale drops %8, "
+               "frame buffers allocated %9")
         .arg(seconds)
         .arg(counts.cameraSent)
         .arg(counts.cameraUnread)
@@ -63,7 +66,8 @@ QString LiveMeasurement::report(int seconds, const Counts& counts) {
         .arg(counts.displayed)
         .arg(shown, 0, 'f', 1)
         .arg(counts.queueDrops)
-        .arg(counts.staleDrops);
+        .arg(counts.staleDrops)
+        .arg(counts.buffersAllocated);
 }
 
 void LiveMeasurement::finish() {

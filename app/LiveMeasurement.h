@@ -22,6 +22,7 @@ public:
         long long displayed = 0;
         long long queueDrops = 0;
         long long staleDrops = 0;
+        long long buffersAllocated = 0;  // fresh frame buffers; reuse keeps this flat
     };
 
     LiveMeasurement(VideoPipeline& pipeline, int seconds, QObject* parent = nullptr);

@@ -6,6 +6,7 @@
 #include "AppGlobals.h"
 #include "FrameBufferPool.h"
 #include "LiveImageItem.h"
+#include "LiveMeasurement.h"
 #include "LiveVideoFixture.h"
 #include "StatusTexts.h"
 #include "vidscope/camera_api.h"
@@ -215,6 +216,23 @@ TEST_F(LiveVideo, CloseWhileStreamingJoinsEveryThreadAndFreesTheCamera) {
     EXPECT_EQ(pipeline_->queue().size(), 0u);
     EXPECT_EQ(CameraGetID(0), -1);
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_NOT_INITIALIZED);
+}
+
+TEST_F(LiveVideo, MeasurementCountsEveryStageAndBuffersAreReused) {
+    attach("3120");
+    startUp();
+    ASSERT_TRUE(waitForFrames(2));
+    LiveMeasurement measurement(*pipeline_, 60);
+    ASSERT_TRUE(waitForFrames(30));
+    const LiveMeasurement::Counts counts = measurement.elapsedCounts();
+    EXPECT_GE(counts.displayed, 30);
+    EXPECT_GE(counts.captured, counts.displayed);
+    EXPECT_GE(counts.cameraSent, counts.captured);
+    // Steady streaming draws every buffer from the pool: a handful at most, never one a frame.
+    EXPECT_LE(counts.buffersAllocated, 8);
+    EXPECT_EQ(LiveMeasurement::report(20, {100, 2, 99, 95, 3, 1, 0}),
+              "measured 20 s: camera frames 100 (made but unread 2), captured 99, displayed 95 "
+              "(95.0 % of camera frames), queue drops 3, stale drops 1, frame buffers allocated 0");
 }
 
 }  // namespace
