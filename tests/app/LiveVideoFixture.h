@@ -60,12 +60,20 @@ protected:
 
     // What the main window does at start-up: build, enumerate, start.
     void startUp() {
+        build();
+        start();
+    }
+
+    void build() {
         pipeline_ = std::make_unique<VideoPipeline>(*settings_, scene_);
         controller_ = std::make_unique<CameraController>(
             *pipeline_, CameraWidgets{&cameraBox_, &resolutionBox_, &pause_, &single_, &open_});
         auto record = [this](QString text, int number) { log_.push_back({text, number}); };
         QObject::connect(controller_.get(), &CameraController::toTable, record);
         QObject::connect(pipeline_.get(), &VideoPipeline::toTable, record);
+    }
+
+    void start() {
         if (controller_->enumerateDevice())
             controller_->streamVideo();
     }

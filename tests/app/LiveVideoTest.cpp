@@ -220,10 +220,14 @@ TEST_F(LiveVideo, CloseWhileStreamingJoinsEveryThreadAndFreesTheCamera) {
 
 TEST_F(LiveVideo, MeasurementCountsEveryStageAndBuffersAreReused) {
     attach("3120");
-    startUp();
-    ASSERT_TRUE(waitForFrames(2));
+    build();
+    // Counted from before the camera opens, so that no frame is in flight at the start.
     LiveMeasurement measurement(*pipeline_, 60);
+    start();
     ASSERT_TRUE(waitForFrames(30));
+    // Stopped first, so that the stages are compared at rest.
+    controller_->pauseVideo();
+    pipeline_->releaseCamera();
     const LiveMeasurement::Counts counts = measurement.elapsedCounts();
     EXPECT_GE(counts.displayed, 30);
     EXPECT_GE(counts.captured, counts.displayed);
