@@ -14,12 +14,12 @@ namespace vidscope::api {
 ApiCall::ApiCall(int index, LockMode mode, Needs needs) {
     if (!acceptIndex(index))
         return;
-    CameraContext* context = CameraSlots::at(index);
-    if (context == nullptr) {
+    pinned_ = CameraSlots::acquire(index);
+    if (pinned_ == nullptr) {
         fail(CAMERA_ERROR_NOT_INITIALIZED);
         return;
     }
-    context_ = context;
+    context_ = pinned_.get();
     hold(mode);
     if (!checkDevice(needs)) {
         release();

@@ -2,6 +2,8 @@
 // The common prologue and epilogue of every per-camera API function.
 #pragma once
 
+#include <memory>
+
 #include "cameraapi/CameraContext.h"
 
 namespace vidscope::api {
@@ -47,6 +49,9 @@ public:
 private:
     bool checkDevice(Needs needs);
 
+    // Keeps the context alive until this call has released its lock, even when another
+    // thread closes the camera meanwhile; destroyed after the destructor's release().
+    std::shared_ptr<CameraContext> pinned_;
     CameraContext* context_ = nullptr;
     bool holding_ = false;  // this call took the lock and owes the unlock
 };

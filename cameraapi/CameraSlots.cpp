@@ -3,42 +3,57 @@
 #include "cameraapi/CameraSlots.h"
 
 #include <array>
-#include <atomic>
+#include <mutex>
 
 #include "cameraapi/CameraContext.h"
 
 namespace vidscope::api {
 namespace {
 
-// Each non-null entry owns its context: install() releases a unique_ptr into it and take()
-// wraps it back. A context still open at exit stays reachable here and is left to the OS.
-constinit std::array<std::atomic<CameraContext*>, CameraSlots::kSlotCount> gSlots{};
+struct SlotTable {
+    std::mutex mutex;
+    std::array<std::shared_ptr<CameraContext>, CameraSlots::kSlotCount> slots;
+};
+
+// Never destroyed: a context still open at exit stays reachable here and is left to the OS,
+// rather than being torn down while a worker thread may still use it.
+SlotTable& table() {
+    static SlotTable* slots = new SlotTable;
+    return *slots;
+}
 
 }  // namespace
 
 CameraContext* CameraSlots::at(int index) {
+    return acquire(index).get();
+}
+
+std::shared_ptr<CameraContext> CameraSlots::acquire(int index) {
     if (!isValidIndex(index))
         return nullptr;
-    return gSlots[static_cast<size_t>(index)].load(std::memory_order_acquire);
+    SlotTable& t = table();
+    std::lock_guard lock(t.mutex);
+    return t.slots[static_cast<size_t>(index)];
 }
 
 bool CameraSlots::install(int index, std::unique_ptr<CameraContext>& context) {
     if (!isValidIndex(index) || !context)
         return false;
-    CameraContext* expected = nullptr;
-    if (!gSlots[static_cast<size_t>(index)].compare_exchange_strong(expected, context.get(),
-                                                                    std::memory_order_acq_rel)) {
+    SlotTable& t = table();
+    std::lock_guard lock(t.mutex);
+    std::shared_ptr<CameraContext>& slot = t.slots[static_cast<size_t>(index)];
+    if (slot)
         return false;
-    }
-    context.release();
+    slot = std::move(context);
     return true;
 }
 
-std::unique_ptr<CameraContext> CameraSlots::take(int index) {
+std::shared_ptr<CameraContext> CameraSlots::take(int index) {
     if (!isValidIndex(index))
         return nullptr;
-    return std::unique_ptr<CameraContext>(
-        gSlots[static_cast<size_t>(index)].exchange(nullptr, std::memory_order_acq_rel));
+    SlotTable& t = table();
+    std::lock_guard lock(t.mutex);
+    return std::move(t.slots[static_cast<size_t>(index)]);
 }
 
 }  // namespace vidscope::api

@@ -24,7 +24,7 @@ void writeName(char* buffer, const char* format, const std::string& text, int in
 // Undoes a half-built open: the slot ends empty and the context, with its device and any
 // transfers already queued, is destroyed. `code` 0 keeps the error a nested call has set.
 bool abandonOpen(int index, ApiCall& call, int code) {
-    std::unique_ptr<CameraContext> context = CameraSlots::take(index);
+    std::shared_ptr<CameraContext> context = CameraSlots::take(index);
     call.release();
     context.reset();
     if (code != 0)
@@ -163,7 +163,7 @@ extern "C" bool CameraFree(int index) {
     }
     context.device.reset();
     TransferRing::disarm(context);
-    std::unique_ptr<CameraContext> owned = CameraSlots::take(index);
+    std::shared_ptr<CameraContext> owned = CameraSlots::take(index);
     call.release();
     owned.reset();
     return true;

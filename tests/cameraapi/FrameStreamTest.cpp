@@ -2,6 +2,8 @@
 // The frame query against the camera firmware: timeouts, triggers, aborts and unplugging.
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include <chrono>
 #include <future>
 #include <thread>
@@ -143,6 +145,29 @@ TEST_F(FrameStreamTest, FreeFromAnotherThreadEndsAWaitingQuery) {
     EXPECT_LT(Clock::now() - start, 2s) << "well within one frame timeout";
     EXPECT_EQ(waiting.get(), CAMERA_ERROR_USER_ABORT);
     EXPECT_EQ(port_->pendingBulkTransfers(), 0u);
+}
+
+// The capture thread may still be leaving a query, releasing the camera's lock, when the
+// close on another thread proceeds; the context must outlive that release. Many rounds give
+// the sanitizers a chance to see a use after free.
+TEST_F(FrameStreamTest, FreeWhileAQueryIsLeavingNeverTouchesFreedMemory) {
+    port_ = plug(0x0030);
+    for (int round = 0; round < 40; ++round) {
+        ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+        takeGeometry(0, *port_->firmware());
+        std::vector<uint8_t> frame(port_->firmware()->geometry().frameBytes());
+        std::atomic<bool> started{false};
+        std::thread capture([&] {
+            while (CameraQueryImage(0, frame.data(), static_cast<unsigned int>(frame.size()),
+                                    CAMERA_FORMAT_RAW8) ||
+                   CameraGetLastError() != CAMERA_ERROR_NOT_INITIALIZED) {
+                started = true;
+            }
+        });
+        ASSERT_TRUE(waitUntil([&] { return started.load(); }));
+        EXPECT_TRUE(CameraFree(0));
+        capture.join();
+    }
 }
 
 TEST_F(FrameStreamTest, ResetStreamFromAnotherThreadEndsAWaitingQuery) {
