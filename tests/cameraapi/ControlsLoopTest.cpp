@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "CameraRig.h"
@@ -43,14 +45,29 @@ TEST_F(AntiFlickerStepTest, OnePeriodJumpsToTwo) {
 
 class LoopOnSceneTest : public test::CameraRig {
 protected:
-    // A monochrome camera at 640 x 480, streaming as fast as it renders.
-    void openMonochrome() {
-        port_ = plug(0x013B);
+    // A monochrome camera at its smallest size that is still 640 pixels wide or more,
+    // streaming as fast as it renders.
+    void openMonochrome(uint16_t deviceCode = 0x013B) {
+        port_ = plug(deviceCode);
         ASSERT_NE(port_, nullptr);
         ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
-        ASSERT_TRUE(CameraSetResolution(0, 3, &width_, &height_, nullptr));
+        ASSERT_TRUE(CameraSetResolution(0, smallResolution(), &width_, &height_, nullptr));
         ASSERT_TRUE(CameraResetStream(0));
         ASSERT_TRUE(CameraSetTimeout(0, 5000));  // sanitizer builds render slowly
+    }
+
+    static unsigned short smallResolution() {
+        unsigned short best = 0;
+        unsigned int bestWidth = ~0u;
+        for (int i = 0; i < CameraGetResolutionCount(0); ++i) {
+            unsigned int w = 0, h = 0;
+            if (CameraGetResolution(0, static_cast<unsigned short>(i), &w, &h, nullptr) &&
+                w >= 640 && w < bestWidth) {
+                bestWidth = w;
+                best = static_cast<unsigned short>(i);
+            }
+        }
+        return best;
     }
 
     // Queries and converts one frame as the processing thread does.
@@ -65,6 +82,19 @@ protected:
                CameraISP(0, raw_.data(), out_.data(), width_, height_, format);
     }
 
+    // The unpaced ring runs about ten frames ahead of the reader, all exposed with the old
+    // settings; a paced camera shows a correction within a frame or two, so the stale frames
+    // are dropped whenever the loop changed a setting.
+    bool nextFrameFlushingStale() {
+        const int exposure = CameraGetExposure(0);
+        const int gain = CameraGetGain(0);
+        if (!nextFrame(CAMERA_FORMAT_GRAY8))
+            return false;
+        if (CameraGetExposure(0) != exposure || CameraGetGain(0) != gain)
+            return CameraResetStream(0);
+        return true;
+    }
+
     // Frames until the measured brightness has stayed within the loop's tolerance of the
     // target for eight frames in a row; -1 when that does not happen within `limit`. Also
     // notes the darkest frame on the way.
@@ -72,7 +102,7 @@ protected:
         int steady = 0;
         darkest_ = 255;
         for (int frame = 1; frame <= limit; ++frame) {
-            if (!nextFrame(CAMERA_FORMAT_GRAY8)) {
+            if (!nextFrameFlushingStale()) {
                 ADD_FAILURE() << CameraGetErrorName(CameraGetLastError());
                 return -1;
             }
@@ -98,7 +128,39 @@ protected:
         EXPECT_LT(darkest_, target - 20) << "the loop never saw the darker scene";
     }
 
+    struct StepCase {
+        uint16_t deviceCode;
+        double before;
+        double after;
+        int target;
+        std::string describe() const {
+            std::ostringstream text;
+            text << "device 0x" << std::hex << deviceCode << std::dec << ", light " << before
+                 << " -> " << after << ", target " << target;
+            return text.str();
+        }
+    };
+
+    // Opens the case's camera with both loops on and settles it under the first light.
+    void startLoop(const StepCase& c) {
+        openMonochrome(c.deviceCode);
+        ASSERT_TRUE(CameraSetAEC(0, true));
+        ASSERT_TRUE(CameraSetAGC(0, true));
+        firmware().setIllumination(c.before);
+        ASSERT_TRUE(CameraSetAETarget(0, c.target));
+        ASSERT_GT(framesToSettle(c.target, kFrameLimit), 0) << "never reached the target";
+    }
+
+    static std::string loopState() {
+        std::ostringstream text;
+        text << "brightness " << CameraGetBrightness(0) << ", exposure " << CameraGetExposure(0)
+             << ", gain " << CameraGetGain(0);
+        return text.str();
+    }
+
     static constexpr int kFrameLimit = 300;
+    // Settling includes the eight steady frames that prove it.
+    static constexpr int kStepFrameLimit = 60;
     sim::CameraFirmware& firmware() { return *port_->firmware(); }
 
     std::shared_ptr<host::VirtualPort> port_;
@@ -127,6 +189,54 @@ TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
     settleAcrossStep(0.05, 0.025, 70);
     EXPECT_EQ(CameraGetGain(0), 32);
     EXPECT_GT(CameraGetExposure(0), settledExposure_ * 3 / 2);
+}
+
+// Exposure and gain together, for a camera of each sensor family with a host-driven
+// exposure, down and back up again. In low light the gain sits at the loop's cap and the
+// exposure alone settles the brightness.
+TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
+    const StepCase cases[] = {
+        {0x013B, 0.05, 0.025, 70}, {0x003B, 1.0, 0.4, 100},   {0x003B, 0.05, 0.1, 60},
+        {0x050B, 1.0, 0.5, 100},   {0x050B, 0.05, 0.025, 70}, {0x012B, 0.05, 0.025, 70},
+        {0x0A0B, 0.1, 0.05, 70},
+    };
+    for (const StepCase& c : cases) {
+        SCOPED_TRACE(c.describe());
+        startLoop(c);
+        for (double light : {c.after, c.before}) {
+            firmware().setIllumination(light);
+            ASSERT_TRUE(CameraResetStream(0));
+            EXPECT_GT(framesToSettle(c.target, kStepFrameLimit), 0)
+                << "did not settle after the step to " << light << "; " << loopState();
+        }
+        TearDown();
+    }
+}
+
+// Where exposure and gain both move, the gain follows the exposure and its whole steps
+// overshoot; the brightness may then alternate around the target, but must stay close.
+TEST_F(LoopOnSceneTest, ExposureAndGainStayNearTheTargetInOrdinaryLight) {
+    const StepCase cases[] = {
+        {0x013B, 0.4, 1.0, 100},
+        {0x012B, 1.0, 0.4, 100},
+        {0x0A0B, 0.4, 1.0, 100},
+    };
+    for (const StepCase& c : cases) {
+        SCOPED_TRACE(c.describe());
+        startLoop(c);
+        for (double light : {c.after, c.before}) {
+            firmware().setIllumination(light);
+            ASSERT_TRUE(CameraResetStream(0));
+            framesToSettle(c.target, kStepFrameLimit);
+            int worst = 0;
+            for (int frame = 0; frame < 40; ++frame) {
+                ASSERT_TRUE(nextFrameFlushingStale());
+                worst = std::max(worst, std::abs(CameraGetBrightness(0) - c.target));
+            }
+            EXPECT_LE(worst, 20) << "after the step to " << light << "; " << loopState();
+        }
+        TearDown();
+    }
 }
 
 TEST_F(LoopOnSceneTest, OnePushMakesAGreyPatchComeOutGrey) {
