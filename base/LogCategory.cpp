@@ -20,7 +20,8 @@ struct Registry {
 Registry& registry() {
     static Registry* r = [] {
         auto* created = new Registry;  // never destroyed: categories may log during exit
-        if (const char* env = std::getenv("VIDSCOPE_LOG")) created->rules = env;
+        if (const char* env = std::getenv("VIDSCOPE_LOG"))
+            created->rules = env;
         return created;
     }();
     return *r;
@@ -41,10 +42,12 @@ bool parseLevel(std::string_view text, LogLevel& level) {
 }
 
 bool patternMatches(std::string_view pattern, std::string_view name) {
-    if (pattern == "*") return true;
+    if (pattern == "*")
+        return true;
     if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*") {
         std::string_view prefix = pattern.substr(0, pattern.size() - 1);
-        return name.substr(0, prefix.size()) == prefix || name == pattern.substr(0, pattern.size() - 2);
+        return name.substr(0, prefix.size()) == prefix ||
+               name == pattern.substr(0, pattern.size() - 2);
     }
     return pattern == name;
 }
@@ -57,8 +60,10 @@ void applyRules(LogCategory& category, std::string_view rules) {
         rules = comma == std::string_view::npos ? std::string_view{} : rules.substr(comma + 1);
         size_t eq = rule.find('=');
         LogLevel level;
-        if (eq == std::string_view::npos || !parseLevel(rule.substr(eq + 1), level)) continue;
-        if (patternMatches(rule.substr(0, eq), category.name())) category.setThreshold(level);
+        if (eq == std::string_view::npos || !parseLevel(rule.substr(eq + 1), level))
+            continue;
+        if (patternMatches(rule.substr(0, eq), category.name()))
+            category.setThreshold(level);
     }
 }
 
@@ -104,11 +109,16 @@ void LogCategory::write(LogLevel level, const std::string& message) const {
 
 const char* logLevelName(LogLevel level) {
     switch (level) {
-        case LogLevel::Debug: return "debug";
-        case LogLevel::Info: return "info";
-        case LogLevel::Warning: return "warning";
-        case LogLevel::Error: return "error";
-        case LogLevel::Off: break;
+        case LogLevel::Debug:
+            return "debug";
+        case LogLevel::Info:
+            return "info";
+        case LogLevel::Warning:
+            return "warning";
+        case LogLevel::Error:
+            return "error";
+        case LogLevel::Off:
+            break;
     }
     return "off";
 }

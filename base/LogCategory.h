@@ -73,7 +73,7 @@ const char* logLevelName(LogLevel level);
     }
 
 // VS_LOG(usbLog(), Warning) << "text " << value;  -- the stream is skipped when disabled.
-#define VS_LOG(category, level)                                                 \
-    if (!(category).isEnabled(::vidscope::base::LogLevel::level)) {             \
-    } else                                                                      \
+#define VS_LOG(category, level)                                     \
+    if (!(category).isEnabled(::vidscope::base::LogLevel::level)) { \
+    } else                                                          \
         ::vidscope::base::LogMessage((category), ::vidscope::base::LogLevel::level)

@@ -46,11 +46,14 @@ constexpr VirtualModel kModels[] = {
 
 }  // namespace
 
-std::span<const VirtualModel> virtualModels() { return kModels; }
+std::span<const VirtualModel> virtualModels() {
+    return kModels;
+}
 
 const VirtualModel* findVirtualModel(uint16_t productId) {
     for (const VirtualModel& m : kModels) {
-        if (m.productId == productId) return &m;
+        if (m.productId == productId)
+            return &m;
     }
     return nullptr;
 }

@@ -69,7 +69,7 @@ protected:
     std::unique_ptr<MainWindow> window_;
 };
 
-struct ActionSpec {
+struct ExpectedAction {
     const char* name;
     const char* text;
     const char* icon;
@@ -77,7 +77,7 @@ struct ActionSpec {
 };
 
 // Every action of the window, in the order the form creates them.
-const ActionSpec kActions[] = {
+const ExpectedAction kActions[] = {
     {"action_Play", "&Play", ":/icon/play", false},
     {"action_Stop", "Pa&use", ":/icon/pause", false},
     {"action_Save", "&Save", ":/icon/save", false},
@@ -133,17 +133,17 @@ TEST_F(MainWindowTest, FormCreatesEveryActionInOrderWithItsTextAndIcon) {
         }
     }
     QStringList expected;
-    for (const ActionSpec& spec : kActions) {
-        expected << spec.name;
-        QAction* a = action(spec.name);
+    for (const ExpectedAction& want : kActions) {
+        expected << want.name;
+        QAction* a = action(want.name);
         ASSERT_NE(a, nullptr);
-        EXPECT_EQ(a->text(), spec.text) << spec.name;
-        EXPECT_EQ(a->isCheckable(), spec.checkable) << spec.name;
-        EXPECT_TRUE(a->shortcut().isEmpty()) << spec.name;
+        EXPECT_EQ(a->text(), want.text) << want.name;
+        EXPECT_EQ(a->isCheckable(), want.checkable) << want.name;
+        EXPECT_TRUE(a->shortcut().isEmpty()) << want.name;
         // A missing resource gives a null icon: this catches names that do not resolve.
-        EXPECT_EQ(a->icon().isNull(), spec.icon == nullptr) << spec.name;
-        if (spec.icon != nullptr) {
-            EXPECT_FALSE(QIcon(spec.icon).pixmap(16, 16).isNull()) << spec.icon;
+        EXPECT_EQ(a->icon().isNull(), want.icon == nullptr) << want.name;
+        if (want.icon != nullptr) {
+            EXPECT_FALSE(QIcon(want.icon).pixmap(16, 16).isNull()) << want.icon;
         }
     }
     EXPECT_EQ(created, expected);

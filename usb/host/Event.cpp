@@ -20,7 +20,8 @@ std::condition_variable& eventCondition() {
 
 }  // namespace
 
-Event::Event(Reset reset, bool initiallySignalled) : reset_(reset), signalled_(initiallySignalled) {}
+Event::Event(Reset reset, bool initiallySignalled)
+    : reset_(reset), signalled_(initiallySignalled) {}
 
 void Event::set() {
     {
@@ -41,8 +42,10 @@ bool Event::isSet() const {
 }
 
 bool Event::consumeLocked() {
-    if (!signalled_) return false;
-    if (reset_ == Reset::Auto) signalled_ = false;
+    if (!signalled_)
+        return false;
+    if (reset_ == Reset::Auto)
+        signalled_ = false;
     return true;
 }
 
@@ -55,12 +58,14 @@ int Event::waitAny(std::span<Event* const> events, uint32_t timeoutMs) {
     std::unique_lock lock(eventMutex());
     auto firstSignalled = [&]() -> int {
         for (size_t i = 0; i < events.size(); ++i) {
-            if (events[i]->consumeLocked()) return static_cast<int>(i);
+            if (events[i]->consumeLocked())
+                return static_cast<int>(i);
         }
         return -1;
     };
     int index = firstSignalled();
-    if (index >= 0) return index;
+    if (index >= 0)
+        return index;
     if (timeoutMs == kInfinite) {
         eventCondition().wait(lock, [&] { return (index = firstSignalled()) >= 0; });
         return index;

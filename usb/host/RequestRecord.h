@@ -39,7 +39,9 @@ struct RequestRecord {
 };
 
 namespace le {
-inline uint16_t read16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+inline uint16_t read16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 inline uint32_t read32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -49,7 +51,8 @@ inline void write16(uint8_t* p, uint16_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 inline void write32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
 }  // namespace le
 
@@ -72,7 +75,8 @@ inline void RequestRecord::encode(std::span<uint8_t> out) const {
 }
 
 inline std::optional<RequestRecord> RequestRecord::decode(std::span<const uint8_t> in) {
-    if (in.size() < kSize) return std::nullopt;
+    if (in.size() < kSize)
+        return std::nullopt;
     const uint8_t* p = in.data();
     RequestRecord r;
     r.bmRequestType = p[0];

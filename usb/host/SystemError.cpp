@@ -7,7 +7,11 @@ namespace {
 thread_local uint32_t t_lastError = kErrorSuccess;
 }
 
-uint32_t lastSystemError() { return t_lastError; }
-void setLastSystemError(uint32_t code) { t_lastError = code; }
+uint32_t lastSystemError() {
+    return t_lastError;
+}
+void setLastSystemError(uint32_t code) {
+    t_lastError = code;
+}
 
 }  // namespace vidscope::host

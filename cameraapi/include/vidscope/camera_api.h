@@ -162,8 +162,8 @@ enum CameraFrameFlags {
  * Takes the camera's lock shared and the stream mutex for the whole call. Frames are joined
  * from the ring's transfers; one that comes out too short or too long is dropped and the next
  * one collected, except in trigger mode (CameraSetSnapMode 2), where it fails with
- * CAMERA_ERROR_BAD_FRAME (image then holds the frame's full transfers). A camera that keeps sending frames
- * of another size fails with CAMERA_ERROR_BAD_FRAME after 16 of them instead of looping.
+ * CAMERA_ERROR_BAD_FRAME (image then holds the frame's full transfers). A camera that keeps sending
+ * frames of another size fails with CAMERA_ERROR_BAD_FRAME after 16 of them instead of looping.
  * When nothing arrives within the frame timeout (500 ms unless set otherwise) the camera is
  * reset (not in trigger mode) and the call fails with CAMERA_ERROR_DATA_TIMEOUT; the next call
  * continues with the stream. CameraFree or CameraResetStream from another thread end a call
@@ -187,8 +187,8 @@ enum CameraFrameFlags {
 bool CameraQueryImage(int index, unsigned char* image, unsigned int size, unsigned int flags);
 
 /* As CameraQueryImage; *reserved (when not null) receives 0. */
-bool CameraQueryImageEx(int index, unsigned char* image, unsigned int size,
-                        unsigned int* reserved, unsigned int flags);
+bool CameraQueryImageEx(int index, unsigned char* image, unsigned int size, unsigned int* reserved,
+                        unsigned int flags);
 
 /* Throws away the frame data the ring holds (what arrived before now), waiting at most 20 ms
  * for each transfer; a query waiting in another thread gives up first. Last errors:
@@ -201,11 +201,12 @@ bool CameraResetStream(int index);
 bool CameraGetImageSize(int index, unsigned int* width, unsigned int* height);
 
 /* The buffer size a frame query with these flags needs at the current output size: for a YUV
- * camera w x h x 2 raw and w x h x 3 processed, else w x h for raw or grey output (raw: at least the frame's byte count),
- * else w x h x 4 with CAMERA_FORMAT_FOUR_BYTES, else w x h x 3. CameraGetImageBufferSizeFor
- * applies the rule to the given width and height (the second form; C cannot overload). Take
- * no lock. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE, CAMERA_ERROR_NOT_INITIALIZED,
- * CAMERA_ERROR_PARAMETER_UNREASONABLE (size null, or a size beyond 32 bits). */
+ * camera w x h x 2 raw and w x h x 3 processed, else w x h for raw or grey output (raw: at least
+ * the frame's byte count), else w x h x 4 with CAMERA_FORMAT_FOUR_BYTES, else w x h x 3.
+ * CameraGetImageBufferSizeFor applies the rule to the given width and height (the second form; C
+ * cannot overload). Take no lock. Last errors: CAMERA_ERROR_INDEX_OUT_OF_RANGE,
+ * CAMERA_ERROR_NOT_INITIALIZED, CAMERA_ERROR_PARAMETER_UNREASONABLE (size null, or a size beyond 32
+ * bits). */
 bool CameraGetImageBufferSize(int index, unsigned int* size, unsigned int flags);
 bool CameraGetImageBufferSizeFor(int index, unsigned int* size, unsigned int width,
                                  unsigned int height, unsigned int flags);
