@@ -171,6 +171,9 @@ TEST_F(OpenCamera, BufferedBulkReadIsCopiedOutOfTheRecord) {
     auto request = ep.BeginTransfer(buf.data(), 600, ov);
     ASSERT_TRUE(request);
     EXPECT_EQ(request->size(), 638u);
+    // The driver writes the status words into the record when the read completes; look at
+    // the record only once it has.
+    ASSERT_TRUE(ov.done.wait(5000));
     EXPECT_EQ(request->record().dataOffset, 38u);
     EXPECT_EQ(request->record().dataLength, 600u);
     uint32_t len = 0;
