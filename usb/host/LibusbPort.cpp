@@ -109,8 +109,10 @@ std::string LibusbPort::keyOf(libusb_device* device) {
     const int depth = libusb_get_port_numbers(device, ports, sizeof ports);
     if (depth <= 0)  // no topology: the address is unique on the bus at least
         return key + "-a" + std::to_string(libusb_get_device_address(device));
-    for (int i = 0; i < depth; ++i)
-        key += (i == 0 ? "-" : ".") + std::to_string(ports[i]);
+    for (int i = 0; i < depth; ++i) {
+        key += i == 0 ? '-' : '.';
+        key += std::to_string(ports[i]);
+    }
     return key;
 }
 
