@@ -37,6 +37,7 @@ bool eightBitYuv(uint16_t c) {
 constexpr uint16_t kTonePage = 1;
 constexpr uint16_t kPageRegister = 0xF0;
 constexpr double kFactoryExposureUs = 10000.0;
+constexpr uint32_t kUnityGain = 16;  // gain in the host's units
 // Inputs of the tone curve whose outputs the toned sensor keeps in its five curve registers.
 constexpr std::array<int, 10> kCurveInputs = {0, 4, 9, 18, 36, 110, 146, 182, 219, 255};
 
@@ -316,7 +317,9 @@ double SensorProfile::gain(const SensorRegisters& r) const {
         g = r.value(0x305E) << ((r.value(0x30B0) >> 4) & 3);
     else if (usb3Global(code_))
         g = usb3GlobalGain(r.value(0x11));
-    return std::max<uint32_t>(g, 1) / 16.0;
+    // The analog stage amplifies but cannot attenuate: settings below unity read as unity,
+    // as the small global-shutter part's own encoding already shows.
+    return std::max<uint32_t>(g, kUnityGain) / double{kUnityGain};
 }
 
 TriggerState SensorProfile::trigger(const SensorRegisters& r) const {

@@ -55,6 +55,13 @@ TEST(SensorEffects, GainRegistersDecodeTheHostsEncodingPerFamily) {
         // The small global-shutter sensor loses a little to the coarse steps above 32.
         EXPECT_NEAR(fw->sensorState().gain, 4.0, 0.25) << std::hex << c.productId;
     }
+    // Below unity the picture stays as bright as at unity: the loop starts from a quarter.
+    for (const Case c :
+         {Case{0x0500, 0x35, 4}, Case{0x0120, 0x305E, 4}, Case{0x3E60, 0x11, 0x0100}}) {
+        auto fw = makeCamera(c.productId, dir);
+        writeRegister(*fw, c.address, c.encoded);
+        EXPECT_DOUBLE_EQ(fw->sensorState().gain, 1.0) << std::hex << c.productId;
+    }
     auto hdr = makeCamera(0x0120, dir);
     writeRegister(*hdr, 0x30B0, readRegister(*hdr, 0x30B0) | 0x0020);  // column gain x4
     EXPECT_DOUBLE_EQ(hdr->sensorState().gain, 4.0);
