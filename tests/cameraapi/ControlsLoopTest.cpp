@@ -52,6 +52,10 @@ protected:
         ASSERT_NE(port_, nullptr);
         ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
         ASSERT_TRUE(CameraSetResolution(0, smallResolution(), &width_, &height_, nullptr));
+        ASSERT_TRUE(CameraPlay(0));  // USB 3 cameras wait for it; the others stream already
+        // The sensor powers on with its own exposure; start from a known one, as the
+        // application does when it loads a parameter group.
+        ASSERT_TRUE(CameraSetExposure(0, 100));
         ASSERT_TRUE(CameraResetStream(0));
         ASSERT_TRUE(CameraSetTimeout(0, 5000));  // sanitizer builds render slowly
     }
@@ -192,13 +196,24 @@ TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
 }
 
 // Exposure and gain together, for a camera of each sensor family with a host-driven
-// exposure, down and back up again. In low light the gain sits at the loop's cap and the
-// exposure alone settles the brightness.
+// exposure, down and back up again. In bright light the gain stays at unity and in low light
+// at the loop's cap, so the exposure alone settles the brightness.
 TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
     const StepCase cases[] = {
-        {0x013B, 0.05, 0.025, 70}, {0x003B, 1.0, 0.4, 100},   {0x003B, 0.05, 0.1, 60},
-        {0x050B, 1.0, 0.5, 100},   {0x050B, 0.05, 0.025, 70}, {0x012B, 0.05, 0.025, 70},
+        // Bright: the exposure is short, the gain the loop asks for stays at or below unity.
+        {0x013B, 3.0, 2.0, 100},
+        {0x050B, 2.0, 1.0, 100},
+        {0x012B, 2.0, 1.0, 100},
+        {0x3E6B, 3.0, 2.0, 100},
+        // Dark: the gain at the loop's cap, the exposure long.
+        {0x013B, 0.05, 0.025, 70},
+        {0x003B, 0.25, 0.1, 100},
+        {0x003B, 0.05, 0.1, 60},
+        {0x050B, 0.05, 0.025, 70},
+        {0x012B, 0.05, 0.025, 70},
         {0x0A0B, 0.1, 0.05, 70},
+        {0x3E6B, 0.4, 0.15, 100},
+        {0x3E7B, 0.4, 0.1, 100},
     };
     for (const StepCase& c : cases) {
         SCOPED_TRACE(c.describe());
@@ -213,8 +228,9 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
     }
 }
 
-// Where exposure and gain both move, the gain follows the exposure and its whole steps
-// overshoot; the brightness may then alternate around the target, but must stay close.
+// In between, the gain follows the exposure: one correction changes both, so it overshoots
+// by the gain's share, and the gain moves in whole steps. The brightness may then alternate
+// around the target for good, but must stay close to it.
 TEST_F(LoopOnSceneTest, ExposureAndGainStayNearTheTargetInOrdinaryLight) {
     const StepCase cases[] = {
         {0x013B, 0.4, 1.0, 100},
