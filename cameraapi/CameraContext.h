@@ -35,9 +35,12 @@ struct CameraContext {
     CameraContext(const CameraContext&) = delete;
     CameraContext& operator=(const CameraContext&) = delete;
 
-    uint32_t width = 640;  // as transferred
-    uint32_t height = 480;
-    uint32_t bytesPerPixel = 1;
+    // Frame geometry as transferred. Written under the exclusive or shared lock by the
+    // resolution controls, read without a lock by the buffer-size queries: atomic so that a
+    // size asked for during a change is one or the other, never a torn value.
+    std::atomic<uint32_t> width = 640;
+    std::atomic<uint32_t> height = 480;
+    std::atomic<uint32_t> bytesPerPixel = 1;
     uint32_t modelIndex = 0;  // row of ModelTable
     uint32_t firmwareVersion = 0;
     ImageSettings image;
