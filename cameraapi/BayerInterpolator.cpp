@@ -61,15 +61,17 @@ uint32_t BayerInterpolator::greenPhase(uint32_t y) const {
     return colourAt(order_, 0, y) == 1 ? 0U : 1U;
 }
 
-void BayerInterpolator::convert(const uint8_t* raw, IspRowWriter::Mode mode, OutputLayout layout,
-                                uint8_t* out) const {
+int32_t BayerInterpolator::convert(const uint8_t* raw, IspRowWriter::Mode mode, OutputLayout layout,
+                                   uint8_t* out) const {
     std::vector<uint8_t> scratch(size_t{width_} * 3);
     uint8_t* planes[3] = {scratch.data(), scratch.data() + width_, scratch.data() + 2 * width_};
     // Where the writer can fold the channel tables into its mixing, the planes skip them.
     const bool tabled = !IspRowWriter::takesRawPlanes(tables_, kernels_, mode);
     IspRowWriter writer(tables_, kernels_, mode, layout, out, !tabled);
     const bool hasInner = width_ >= 3 && height_ >= 3;
+    uint64_t greenSum = 0;
     for (uint32_t y = 0; y < height_; ++y) {
+        greenSum += kernels_.sumParity(raw + size_t{y} * width_, width_, greenPhase(y));
         if (hasInner && y > 0 && y + 1 < height_) {
             interpolateInner(raw, y, tabled, planes);
             interpolateBorder(raw, 0, y, tabled, planes);
@@ -80,6 +82,7 @@ void BayerInterpolator::convert(const uint8_t* raw, IspRowWriter::Mode mode, Out
         }
         writer.write(y, planes[0], planes[1], planes[2]);
     }
+    return static_cast<int32_t>(2 * greenSum / height_ / width_);
 }
 
 void BayerInterpolator::interpolateInner(const uint8_t* raw, uint32_t y, bool tabled,
@@ -115,13 +118,6 @@ void BayerInterpolator::interpolateBorder(const uint8_t* raw, uint32_t x, uint32
         const uint8_t sample = raw[size_t{ny} * width_ + nx];
         planes[c][x] = tabled ? tables_.channelLut[c][sample] : sample;
     }
-}
-
-int32_t BayerInterpolator::meanBrightness(const uint8_t* raw) const {
-    uint64_t greenSum = 0;
-    for (uint32_t y = 0; y < height_; ++y)
-        greenSum += kernels_.sumParity(raw + size_t{y} * width_, width_, greenPhase(y));
-    return static_cast<int32_t>(2 * greenSum / height_ / width_);
 }
 
 }  // namespace vidscope::api

@@ -16,11 +16,11 @@ public:
     // `order` is BayerBGGR or BayerGRBG.
     BayerInterpolator(PipelineClass order, const IspTables& tables, const IspKernels& kernels);
 
-    // Converts a mosaic of the tables' map size. `mode` is Colour or GreyFromColour.
-    void convert(const uint8_t* raw, IspRowWriter::Mode mode, OutputLayout layout,
-                 uint8_t* out) const;
-    // Twice the mean of the green sites, which are half of all pixels.
-    int32_t meanBrightness(const uint8_t* raw) const;
+    // Converts a mosaic of the tables' map size. `mode` is Colour or GreyFromColour. Returns
+    // the frame's brightness, twice the mean of the green sites (half of all pixels): summed
+    // row by row while each row is still in cache from its interpolation.
+    int32_t convert(const uint8_t* raw, IspRowWriter::Mode mode, OutputLayout layout,
+                    uint8_t* out) const;
 
     // The colour at mosaic position (x, y): 0 red, 1 green, 2 blue.
     static int colourAt(PipelineClass order, uint32_t x, uint32_t y);

@@ -77,23 +77,45 @@ VS_AVX512 void lookUpInPlace(const uint8_t* table, uint8_t* bytes, uint32_t from
     }
 }
 
+// Truncated means computed on bytes, so that 64 pixels fit one register: (a + b) >> 1 is the
+// rounding-up average less the bit the rounding added.
+struct HalfSum {
+    __m512i mean;  // (a + b) >> 1
+    __m512i odd;   // a ^ b: bit 0 set where a + b is odd
+};
+
+VS_AVX512 inline HalfSum halfSum(__m512i a, __m512i b) {
+    const __m512i odd = _mm512_xor_si512(a, b);
+    return {_mm512_sub_epi8(_mm512_avg_epu8(a, b), _mm512_and_si512(odd, _mm512_set1_epi8(1))),
+            odd};
+}
+
+// (a + b + c + d) >> 2 from the halves of a + b and c + d: the two dropped bits carry one
+// into the sum only when both were set.
+VS_AVX512 inline __m512i quarterSum(const HalfSum& ab, const HalfSum& cd) {
+    // Bit 0 of: (mean_ab ^ mean_cd) & ~(odd_ab & odd_cd).
+    const __m512i dropped = _mm512_and_si512(
+        _mm512_ternarylogic_epi32(_mm512_xor_si512(ab.mean, cd.mean), ab.odd, cd.odd, 0x70),
+        _mm512_set1_epi8(1));
+    return _mm512_sub_epi8(_mm512_avg_epu8(ab.mean, cd.mean), dropped);
+}
+
 VS_AVX512 void bayerRow(const BayerRowArgs& a) {
     // Lanes whose x has the green parity; blocks start at odd x.
-    const __mmask32 green = a.greenPhase == 1 ? 0x55555555U : 0xAAAAAAAAU;
+    const __mmask64 green = a.greenPhase == 1 ? 0x5555555555555555ULL : 0xAAAAAAAAAAAAAAAAULL;
     uint32_t x = 1;
-    for (; x + 32 < a.width; x += 32) {
-        const __m512i c0 = widen(a.row + x);
-        const __m512i horizontal = _mm512_add_epi16(widen(a.row + x - 1), widen(a.row + x + 1));
-        const __m512i vertical = _mm512_add_epi16(widen(a.above + x), widen(a.below + x));
+    for (; x + 64 < a.width; x += 64) {
+        const __m512i c0 = load64(a.row + x);
+        const HalfSum horizontal = halfSum(load64(a.row + x - 1), load64(a.row + x + 1));
+        const HalfSum vertical = halfSum(load64(a.above + x), load64(a.below + x));
         const __m512i diagonal =
-            _mm512_add_epi16(_mm512_add_epi16(widen(a.above + x - 1), widen(a.above + x + 1)),
-                             _mm512_add_epi16(widen(a.below + x - 1), widen(a.below + x + 1)));
-        const __m512i cross4 = _mm512_srli_epi16(_mm512_add_epi16(horizontal, vertical), 2);
-        storeNarrow(a.ownPlane + x,
-                    _mm512_mask_blend_epi16(green, c0, _mm512_srli_epi16(horizontal, 1)));
-        storeNarrow(a.greenPlane + x, _mm512_mask_blend_epi16(green, cross4, c0));
-        storeNarrow(a.crossPlane + x, _mm512_mask_blend_epi16(green, _mm512_srli_epi16(diagonal, 2),
-                                                              _mm512_srli_epi16(vertical, 1)));
+            quarterSum(halfSum(load64(a.above + x - 1), load64(a.above + x + 1)),
+                       halfSum(load64(a.below + x - 1), load64(a.below + x + 1)));
+        _mm512_storeu_si512(a.ownPlane + x, _mm512_mask_blend_epi8(green, c0, horizontal.mean));
+        _mm512_storeu_si512(a.greenPlane + x,
+                            _mm512_mask_blend_epi8(green, quarterSum(horizontal, vertical), c0));
+        _mm512_storeu_si512(a.crossPlane + x,
+                            _mm512_mask_blend_epi8(green, diagonal, vertical.mean));
     }
     // Planes handed on to the raw mixing keep their samples.
     if (a.ownLut != identityTable())
@@ -164,52 +186,114 @@ VS_AVX512 void writeDirect(const uint8_t* r, const uint8_t* g, const uint8_t* b,
                                   dest + size_t{x} * layout.bytesPerPixel);
 }
 
-// Sums of three product tables over 64 pixels, in the lane order of byte unpacking.
-struct WordPair {
-    __m512i low;
-    __m512i high;
+// `Blocks` runs of 64 pixels side by side: each table is loaded once for all of them, which
+// keeps the loads of table vectors from limiting the mixing.
+template <int Blocks>
+struct PixelBlocks {
+    __m512i in[3][Blocks];
+    __mmask64 top[3][Blocks];  // the indices' top bits
 };
 
-VS_AVX512 inline WordPair mix(const SplitProducts& split, int row, const __m512i in[3],
-                              const __mmask64 top[3]) {
-    WordPair sum{_mm512_setzero_si512(), _mm512_setzero_si512()};
+template <int Blocks>
+VS_AVX512 inline PixelBlocks<Blocks> loadBlocks(const uint8_t* r, const uint8_t* g,
+                                                const uint8_t* b) {
+    PixelBlocks<Blocks> p;
+    const uint8_t* planes[3] = {r, g, b};
+    for (int c = 0; c < 3; ++c) {
+        for (int n = 0; n < Blocks; ++n) {
+            p.in[c][n] = load64(planes[c] + 64 * n);
+            p.top[c][n] = _mm512_movepi8_mask(p.in[c][n]);
+        }
+    }
+    return p;
+}
+
+// One output channel of the blocks: the row's three shifted products summed as 16-bit
+// values held in a low and a high byte vector, the carries of the low bytes moved up by
+// mask, then clamped by comparing the high byte with the row's bias.
+template <int Blocks>
+VS_AVX512 inline void mix(const SplitProducts& split, int row, const PixelBlocks<Blocks>& p,
+                          __m512i out[Blocks]) {
+    const __m512i one = _mm512_set1_epi8(1);
+    __m512i low[Blocks];
+    __m512i high[Blocks];
     for (int i = 0; i < 3; ++i) {
         const auto k = static_cast<size_t>(row * 3 + i);
         const uint8_t* table = split.bytes[k].data();
-        const __m512i lo = lookUp(in[i], top[i], table);
-        const __m512i hi = split.narrow[k] ? _mm512_movm_epi8(_mm512_movepi8_mask(lo))
-                                           : lookUp(in[i], top[i], table + 256);
-        sum.low = _mm512_add_epi16(sum.low, _mm512_unpacklo_epi8(lo, hi));
-        sum.high = _mm512_add_epi16(sum.high, _mm512_unpackhi_epi8(lo, hi));
+        const __m512i t0 = load64(table), t1 = load64(table + 64);
+        const __m512i t2 = load64(table + 128), t3 = load64(table + 192);
+        for (int n = 0; n < Blocks; ++n) {
+            const __m512i index = p.in[i][n];
+            const __m512i termLow =
+                _mm512_mask_blend_epi8(p.top[i][n], _mm512_permutex2var_epi8(t0, index, t1),
+                                       _mm512_permutex2var_epi8(t2, index, t3));
+            if (i == 0) {
+                low[n] = termLow;
+                high[n] = _mm512_setzero_si512();
+            } else {
+                low[n] = _mm512_add_epi8(low[n], termLow);
+                high[n] = _mm512_mask_add_epi8(high[n], _mm512_cmplt_epu8_mask(low[n], termLow),
+                                               high[n], one);
+            }
+        }
+        if (split.narrow[k])
+            continue;
+        const __m512i h0 = load64(table + 256), h1 = load64(table + 320);
+        const __m512i h2 = load64(table + 384), h3 = load64(table + 448);
+        for (int n = 0; n < Blocks; ++n) {
+            const __m512i index = p.in[i][n];
+            high[n] = _mm512_add_epi8(
+                high[n],
+                _mm512_mask_blend_epi8(p.top[i][n], _mm512_permutex2var_epi8(h0, index, h1),
+                                       _mm512_permutex2var_epi8(h2, index, h3)));
+        }
     }
-    return sum;
+    const __m512i bias =
+        _mm512_set1_epi8(static_cast<char>(split.highBias[static_cast<size_t>(row)]));
+    for (int n = 0; n < Blocks; ++n) {
+        const __m512i saturated = _mm512_movm_epi8(_mm512_cmpgt_epu8_mask(high[n], bias));
+        out[n] = _mm512_mask_blend_epi8(_mm512_cmpeq_epi8_mask(high[n], bias), saturated, low[n]);
+    }
 }
 
-// Clamped to 0..255 and back in pixel order.
-VS_AVX512 inline __m512i narrowed(WordPair words) {
-    return _mm512_packus_epi16(words.low, words.high);
+template <int Blocks>
+VS_AVX512 inline void mixBlocks(const uint8_t* r, const uint8_t* g, const uint8_t* b,
+                                const SplitProducts& split, OutputLayout layout, uint8_t* dest) {
+    const PixelBlocks<Blocks> p = loadBlocks<Blocks>(r, g, b);
+    __m512i out[3][Blocks];
+    for (int c = 0; c < 3; ++c)
+        mix<Blocks>(split, c, p, out[c]);
+    for (int n = 0; n < Blocks; ++n)
+        storePixels(dest + size_t{64} * n * layout.bytesPerPixel, layout, out[0][n], out[1][n],
+                    out[2][n]);
 }
 
+// Every whole run of 64 pixels.
 VS_AVX512 void mixPixels(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const SplitProducts& split, OutputLayout layout, uint8_t* dest) {
-    for (uint32_t x = 0; x + 64 <= count; x += 64) {
-        const __m512i in[3] = {load64(r + x), load64(g + x), load64(b + x)};
-        const __mmask64 top[3] = {_mm512_movepi8_mask(in[0]), _mm512_movepi8_mask(in[1]),
-                                  _mm512_movepi8_mask(in[2])};
-        storePixels(dest + size_t{x} * layout.bytesPerPixel, layout,
-                    narrowed(mix(split, 0, in, top)), narrowed(mix(split, 1, in, top)),
-                    narrowed(mix(split, 2, in, top)));
-    }
+    uint32_t x = 0;
+    for (; x + 128 <= count; x += 128)
+        mixBlocks<2>(r + x, g + x, b + x, split, layout, dest + size_t{x} * layout.bytesPerPixel);
+    if (x + 64 <= count)
+        mixBlocks<1>(r + x, g + x, b + x, split, layout, dest + size_t{x} * layout.bytesPerPixel);
+}
+
+template <int Blocks>
+VS_AVX512 inline void mixGreyBlocks(const uint8_t* r, const uint8_t* g, const uint8_t* b,
+                                    const SplitProducts& split, uint8_t* dest) {
+    __m512i out[Blocks];
+    mix<Blocks>(split, 1, loadBlocks<Blocks>(r, g, b), out);
+    for (int n = 0; n < Blocks; ++n)
+        _mm512_storeu_si512(dest + 64 * n, out[n]);
 }
 
 VS_AVX512 void mixGrey(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                        const SplitProducts& split, uint8_t* dest) {
-    for (uint32_t x = 0; x + 64 <= count; x += 64) {
-        const __m512i in[3] = {load64(r + x), load64(g + x), load64(b + x)};
-        const __mmask64 top[3] = {_mm512_movepi8_mask(in[0]), _mm512_movepi8_mask(in[1]),
-                                  _mm512_movepi8_mask(in[2])};
-        _mm512_storeu_si512(dest + x, narrowed(mix(split, 1, in, top)));
-    }
+    uint32_t x = 0;
+    for (; x + 128 <= count; x += 128)
+        mixGreyBlocks<2>(r + x, g + x, b + x, split, dest + x);
+    if (x + 64 <= count)
+        mixGreyBlocks<1>(r + x, g + x, b + x, split, dest + x);
 }
 
 // The last pixels of a raw row, through the channel tables into small planes.

@@ -201,10 +201,9 @@ std::optional<int32_t> IspPipeline::convert(const FrameStart& start, const IspCa
         case PipelineClass::BayerBGGR:
         case PipelineClass::BayerGRBG: {
             BayerInterpolator bayer(camera.pipelineClass, tables, kernels);
-            bayer.convert(start.raw,
-                          colour ? IspRowWriter::Mode::Colour : IspRowWriter::Mode::GreyFromColour,
-                          start.layout, start.out);
-            return bayer.meanBrightness(start.raw);
+            return bayer.convert(
+                start.raw, colour ? IspRowWriter::Mode::Colour : IspRowWriter::Mode::GreyFromColour,
+                start.layout, start.out);
         }
         case PipelineClass::Monochrome: {
             MonoConverter mono(tables, kernels);

@@ -2,7 +2,9 @@
 // Building the pipeline's tables from the image settings.
 #include "cameraapi/IspTables.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace vidscope::api {
 namespace {
@@ -110,19 +112,60 @@ const FixedPointMatrix& IspTables::greyFixed() {
     return fixed;
 }
 
+namespace {
+
+struct TermRange {
+    int32_t low;
+    int32_t high;
+};
+
+TermRange rangeOf(const ProductTable& table) {
+    const auto [low, high] = std::minmax_element(table.begin(), table.end());
+    return {*low, *high};
+}
+
+}  // namespace
+
 SplitProducts SplitProducts::of(const ProductTables& tables) {
     SplitProducts split;
-    for (size_t k = 0; k < 9; ++k) {
-        split.narrow[k] = true;
-        for (size_t v = 0; v < 256; ++v) {
-            const int32_t value = tables[k][v];
-            // Three terms of at most 10000 each still sum within 16 bits.
-            if (value < -10000 || value > 10000)
-                return SplitProducts{};
-            split.narrow[k] = split.narrow[k] && value >= -128 && value <= 127;
-            const auto word = static_cast<uint16_t>(value);
-            split.bytes[k][v] = static_cast<uint8_t>(word & 0xFF);
-            split.bytes[k][256 + v] = static_cast<uint8_t>(word >> 8);
+    for (size_t row = 0; row < 3; ++row) {
+        std::array<TermRange, 3> range{};
+        std::array<int32_t, 3> offset{};
+        int32_t total = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            range[i] = rangeOf(tables[row * 3 + i]);
+            offset[i] = -range[i].low;
+            total += offset[i];
+        }
+        // The offsets must sum to a multiple of 256: the rest goes to a term that stays
+        // within a byte with it if there is one, else to a term that is wide anyway.
+        const int32_t rest = (256 - total % 256) % 256;
+        size_t takes = 0;
+        int32_t bestSpan = std::numeric_limits<int32_t>::max();
+        for (size_t i = 0; i < 3; ++i) {
+            const int32_t span = range[i].high - range[i].low + rest;
+            const int32_t cost = span <= 255 ? span - 65536 : span;
+            if (cost < bestSpan) {
+                bestSpan = cost;
+                takes = i;
+            }
+        }
+        offset[takes] += rest;
+        total += rest;
+        int64_t highest = 0;
+        for (size_t i = 0; i < 3; ++i)
+            highest += range[i].high + offset[i];
+        if (highest > 65535 || total / 256 > 255)
+            return SplitProducts{};
+        split.highBias[row] = static_cast<uint8_t>(total / 256);
+        for (size_t i = 0; i < 3; ++i) {
+            const size_t k = row * 3 + i;
+            split.narrow[k] = range[i].high + offset[i] <= 255;
+            for (size_t v = 0; v < 256; ++v) {
+                const auto word = static_cast<uint16_t>(tables[k][v] + offset[i]);
+                split.bytes[k][v] = static_cast<uint8_t>(word & 0xFF);
+                split.bytes[k][256 + v] = static_cast<uint8_t>(word >> 8);
+            }
         }
     }
     split.valid = true;

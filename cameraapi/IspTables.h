@@ -15,13 +15,17 @@ namespace vidscope::api {
 
 using ByteTable = std::array<uint8_t, 256>;
 
-// Product tables split into the low and high bytes (256 each) of their 16-bit values, for
-// vector units that look up bytes. Where a table stays within -128..127 (`narrow`) its high
-// byte is just the sign of the low one.
+// Product tables as bytes for vector units that look up bytes and add with carries. Each
+// output row's three tables are shifted up by offsets that make every entry non-negative and
+// sum to 256 x highBias[row]: the 16-bit sum of the shifted entries then has the high byte
+// highBias exactly when the true sum is 0..255, less below and more above, so the clamp is a
+// byte compare. bytes[k] holds the low bytes (0..255) and the high bytes (256..511) of term
+// k; a `narrow` term has only low bytes (its high bytes are all zero).
 struct SplitProducts {
     std::array<std::array<uint8_t, 512>, 9> bytes{};
     std::array<bool, 9> narrow{};
-    bool valid = false;  // false when an entry is too large for three to sum within 16 bits
+    std::array<uint8_t, 3> highBias{};
+    bool valid = false;  // false when a row's shifted entries cannot sum within 16 bits
 
     static SplitProducts of(const ProductTables& tables);
 };

@@ -24,7 +24,9 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
         {PipelineClass::Monochrome, CAMERA_FORMAT_RGB24},
         {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
     };
-    const uint32_t widths[] = {2, 4, 6, 8, 14, 16, 30, 32, 34, 48, 62, 64, 66, 98, 130, 7};
+    // Up to and past two and three 64-pixel blocks, as the widest loops take them.
+    const uint32_t widths[] = {2,  4,  6,  8,  14, 16,  30,  32,  34,
+                               48, 62, 64, 66, 98, 130, 194, 258, 7};
     const uint32_t heights[] = {2, 4, 6, 10, 5};
     uint32_t seed = 1;
     // Matrices with and without an exact integer multiply form take different vector paths.
