@@ -63,18 +63,6 @@ void report(const Record& r, bool swap, unsigned int* width, unsigned int* heigh
         *bytesPerPixel = r.bytesPerPixel;
 }
 
-// The control endpoint, or null with last error 4 or 9 set.
-ControlEndpoint* endpointOf(CameraContext& context) {
-    vidscope::usb::UsbDevice* device = context.device.get();
-    if (device == nullptr || device->handle() == vidscope::host::kInvalidHandle) {
-        ApiCall::fail(CAMERA_ERROR_USB_DISCONNECTED);
-        return nullptr;
-    }
-    if (device->controlEndPoint() == nullptr)
-        ApiCall::fail(CAMERA_ERROR_CONTROL_PIPE);
-    return device->controlEndPoint();
-}
-
 bool fitsSensor(const CameraContext& context, const Record& r) {
     const ModelRow* row = ModelTable::row(context.modelIndex);
     return row != nullptr && r.width <= row->maxWidth && r.height <= row->maxHeight;
@@ -177,16 +165,15 @@ extern "C" bool CameraSetResolution(int index, unsigned short number, unsigned i
 }
 
 extern "C" bool CameraSetResolutionMode(int index, unsigned char mode) {
-    ApiCall call(index, LockMode::Shared);
+    ApiCall call(index, LockMode::Shared, Needs::ControlEndpoint);
     if (!call)
         return false;
     CameraContext& context = call.context();
-    // Stored first: a camera that missed the request gets it again with the next load.
+    // Stored before the request: a camera that missed it gets it again with the next load.
     context.pipeline.modify([mode](ImageSettings& s) { s.resolutionMode = mode; });
-    ControlEndpoint* control = endpointOf(context);
-    if (control == nullptr)
-        return false;
-    if (!VendorRequest::in(*control, VendorRequest::kResolution, mode, kModeSelect).ok)
+    if (!VendorRequest::in(*context.device->controlEndPoint(), VendorRequest::kResolution, mode,
+                           kModeSelect)
+             .ok)
         return ApiCall::fail(CAMERA_ERROR_READ_PIPE);
     return true;
 }

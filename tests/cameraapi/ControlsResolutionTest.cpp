@@ -92,7 +92,7 @@ TEST_F(ResolutionControlsTest, TheListAndTheSelectionComeFromTheCamera) {
     EXPECT_FALSE(log().withCode(0xA6).empty());
 }
 
-TEST_F(ResolutionControlsTest, TheModeIsKeptEvenWhenTheCameraMissesIt) {
+TEST_F(ResolutionControlsTest, TheModeIsKeptWhenTheCameraMissesItButNotWhenClosed) {
     ASSERT_TRUE(plug(0x0130));
     ASSERT_TRUE(CameraSetResolutionMode(kI, 2));
     EXPECT_EQ(firmware().resolutions().mode(), sim::ResolutionMode::Binning);
@@ -100,10 +100,11 @@ TEST_F(ResolutionControlsTest, TheModeIsKeptEvenWhenTheCameraMissesIt) {
     EXPECT_FALSE(CameraSetResolutionMode(kI, 0));
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_READ_PIPE);
     EXPECT_EQ(CameraGetResolutionMode(kI), 0);
+    // A closed camera is refused before any work, so nothing is stored.
     context().device.reset();
     EXPECT_FALSE(CameraSetResolutionMode(kI, 1));
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_USB_DISCONNECTED);
-    EXPECT_EQ(CameraGetResolutionMode(kI), 1);
+    EXPECT_EQ(CameraGetResolutionMode(kI), 0);
     EXPECT_EQ(CameraGetResolutionCount(kI), -1);
 }
 
