@@ -63,9 +63,15 @@ void report(const Record& r, bool swap, unsigned int* width, unsigned int* heigh
         *bytesPerPixel = r.bytesPerPixel;
 }
 
-bool fitsSensor(const CameraContext& context, const Record& r) {
+// Everything is sized for the sensor, and a conversion reads as many bytes per pixel as its
+// pixel format has, whatever the camera claims to send: a record beyond either would make the
+// pipeline read or write past its buffers.
+bool fitsBuffers(const CameraContext& context, const Record& r) {
     const ModelRow* row = ModelTable::row(context.modelIndex);
-    return row != nullptr && r.width <= row->maxWidth && r.height <= row->maxHeight;
+    if (row == nullptr)
+        return false;
+    const uint32_t converted = row->pipelineClass == PipelineClass::Yuv422 ? 2 : 1;
+    return r.width <= row->maxWidth && r.height <= row->maxHeight && r.bytesPerPixel >= converted;
 }
 
 // The settings fields the application stores under fixed key names, in lookup order.
@@ -144,8 +150,7 @@ extern "C" bool CameraSetResolution(int index, unsigned short number, unsigned i
     CameraContext& context = call.context();
     const std::optional<Record> record = recordOf(VendorRequest::in(
         *context.device->controlEndPoint(), VendorRequest::kSetResolution, number, kRecordQuery));
-    // A size beyond the sensor would overrun everything sized for the sensor.
-    if (!record || !fitsSensor(context, *record))
+    if (!record || !fitsBuffers(context, *record))
         return ApiCall::fail(CAMERA_ERROR_READ_PIPE);
     context.width = record->width;
     context.height = record->height;

@@ -13,6 +13,28 @@ namespace {
 
 using Window = RoiWindow;
 
+// A camera that answers one request with a byte of its own choosing.
+class RewrittenReply : public sim::VendorRequestHandler {
+public:
+    RewrittenReply(std::shared_ptr<sim::VendorRequestHandler> firmware, uint8_t request, size_t at,
+                   uint8_t value)
+        : firmware_(std::move(firmware)), request_(request), at_(at), value_(value) {}
+
+    sim::ControlResult handleVendorRequest(const sim::ControlSetup& setup,
+                                           std::span<uint8_t> data) override {
+        const sim::ControlResult result = firmware_->handleVendorRequest(setup, data);
+        if (setup.request == request_ && at_ < data.size())
+            data[at_] = value_;
+        return result;
+    }
+
+private:
+    std::shared_ptr<sim::VendorRequestHandler> firmware_;
+    uint8_t request_;
+    size_t at_;
+    uint8_t value_;
+};
+
 TEST(RoiWindowTest, ShownRegionsLandOnTheSensorUnderEveryOrientation) {
     const uint32_t w = 1280, h = 1024;
     const Window shown{300, 50, 640, 400};
@@ -58,6 +80,19 @@ class ResolutionControlsTest : public test::ControlFixture {
 protected:
     static constexpr int kI = kIndex;
     size_t roiRequests() { return log().withCode(0xAD).size(); }
+    // Installs a camera whose replies to `request` carry `value` at byte `at`.
+    bool replyRewritten(uint8_t request, size_t at, uint8_t value) {
+        for (const host::Driver::PortId id : host::Driver::instance().attachedPorts()) {
+            auto port =
+                std::dynamic_pointer_cast<host::VirtualPort>(host::Driver::instance().port(id));
+            if (port == nullptr || port->firmware().get() != &firmware())
+                continue;
+            port->camera().setVendorHandler(std::make_shared<RewrittenReply>(
+                port->firmware()->vendorHandler(), request, at, value));
+            return true;
+        }
+        return false;
+    }
     uint32_t settingOf(const char* key) {
         unsigned int value = 0;
         EXPECT_TRUE(CameraGetParam(kI, key, &value)) << key;
@@ -90,6 +125,19 @@ TEST_F(ResolutionControlsTest, TheListAndTheSelectionComeFromTheCamera) {
     EXPECT_EQ(settingOf("enable_roi"), 0u);
     // The frame delay is re-applied for the new size: the blanking registers are written.
     EXPECT_FALSE(log().withCode(0xA6).empty());
+}
+
+TEST_F(ResolutionControlsTest, ARecordTooNarrowForTheConversionIsRefused) {
+    ASSERT_TRUE(plug(0xC030));  // two bytes per pixel
+    unsigned int bpp = 0;
+    ASSERT_TRUE(CameraSetResolution(kI, 1, nullptr, nullptr, &bpp));
+    ASSERT_EQ(bpp, 2u);
+    const uint32_t width = context().width;
+    ASSERT_TRUE(replyRewritten(0xAC, 4, 1));
+    EXPECT_FALSE(CameraSetResolution(kI, 0, nullptr, nullptr, &bpp));
+    EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_READ_PIPE);
+    EXPECT_EQ(context().bytesPerPixel, 2u) << "a conversion would read past the frame";
+    EXPECT_EQ(context().width, width);
 }
 
 TEST_F(ResolutionControlsTest, TheModeIsKeptWhenTheCameraMissesItButNotWhenClosed) {
