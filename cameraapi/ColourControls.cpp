@@ -16,6 +16,9 @@ constexpr double kMinTone = 0.3;
 constexpr double kMaxTone = 2.0;
 constexpr double kMaxSaturation = 2.0;
 constexpr double kMaxWhiteGain = 3.0;
+// Far beyond any colour correction, and far inside what the 32-bit colour tables can hold:
+// a byte times a coefficient, mixed with saturation and three such terms added up.
+constexpr double kMaxMatrixCoefficient = 1.0e5;
 
 // Written so that a NaN, which compares false with everything, is out of range too.
 bool within(double value, double low, double high) {
@@ -147,6 +150,12 @@ extern "C" bool CameraSetCCM(int index, const double* matrix) {
         return false;
     if (matrix == nullptr)
         return ApiCall::fail(CAMERA_ERROR_PARAMETER_UNREASONABLE);
+    // The matrix may come from a parameter file or a typed edit: a coefficient that is not a
+    // number, or too large to table, would make the next table build meaningless.
+    for (size_t k = 0; k < 9; ++k) {
+        if (!within(matrix[k], -kMaxMatrixCoefficient, kMaxMatrixCoefficient))
+            return ApiCall::fail(CAMERA_ERROR_PARAMETER_UNREASONABLE);
+    }
     // Only stored: the picture changes when saturation or enhancement is set next, so that a
     // matrix can be loaded without a visible jump before the user asks for it.
     call.context().pipeline.modify(

@@ -97,6 +97,27 @@ TEST_F(ColourControlsTest, AMatrixTakesEffectOnlyWithEnhancementOrSaturation) {
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_PARAMETER_UNREASONABLE);
 }
 
+// A matrix typed in or read from a parameter file can hold anything; products of a coefficient
+// that is not a number or absurdly large cannot be tabled.
+TEST_F(ColourControlsTest, AMatrixThatCannotBeTabledIsRefusedAndChangesNothing) {
+    ASSERT_TRUE(plug(0x0130));
+    const std::array<double, 9> kept = {1.2, -0.1, -0.1, -0.2, 1.4, -0.2, 0.0, -0.5, 1.5};
+    ASSERT_TRUE(CameraSetCCM(kI, kept.data()));
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(),
+                       std::numeric_limits<double>::infinity(), -1.0e7}) {
+        std::array<double, 9> hostile = kept;
+        hostile[5] = bad;
+        EXPECT_FALSE(CameraSetCCM(kI, hostile.data())) << bad;
+        EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_PARAMETER_UNREASONABLE);
+    }
+    std::array<double, 9> back{};
+    ASSERT_TRUE(CameraGetCCM(kI, back.data()));
+    EXPECT_EQ(back, kept);
+    std::array<double, 9> strong = kept;
+    strong[0] = -1000.0;  // useless for a picture, but it tables
+    EXPECT_TRUE(CameraSetCCM(kI, strong.data()));
+}
+
 TEST_F(ColourControlsTest, TheTonedSensorReceivesEveryToneSetting) {
     ASSERT_TRUE(plug(0xC130));
     ASSERT_TRUE(CameraSetGamma(kI, 0.45));
