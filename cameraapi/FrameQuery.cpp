@@ -120,7 +120,11 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
         *reserved = 0;
 
     const bool raw = (flags & kFormatRaw) != 0;
-    uint8_t* frame = raw ? image : processingBuffer(frameBytes);
+    // A frame that came short still goes to the conversion, which reads what the pixel
+    // format needs rather than what the camera sent.
+    uint8_t* frame =
+        raw ? image
+            : processingBuffer(std::max(frameBytes, OutputSize::conversionInputBytes(context)));
     FrameAssembler assembler(context, frame, static_cast<uint32_t>(frameBytes), size, flags);
     const FrameAssembler::Outcome outcome = assembler.collect();
     const bool delivered = outcome == FrameAssembler::Outcome::Complete ||

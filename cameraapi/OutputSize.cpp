@@ -8,6 +8,14 @@
 #include "cameraapi/ModelTable.h"
 
 namespace vidscope::api {
+namespace {
+
+bool isYuv(const CameraContext& context) {
+    const ModelRow* row = ModelTable::row(context.modelIndex);
+    return row != nullptr && row->pipelineClass == PipelineClass::Yuv422;
+}
+
+}  // namespace
 
 uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_t flags) {
     const uint64_t pixels = uint64_t{width} * height;
@@ -21,14 +29,17 @@ uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_
 }
 
 uint64_t OutputSize::forQuery(const CameraContext& context, uint32_t flags) {
-    const ModelRow* row = ModelTable::row(context.modelIndex);
-    const bool yuv = row != nullptr && row->pipelineClass == PipelineClass::Yuv422;
-    const uint64_t size = forImage(yuv, context.outputWidth(), context.outputHeight(), flags);
+    const uint64_t size =
+        forImage(isYuv(context), context.outputWidth(), context.outputHeight(), flags);
     return (flags & kFormatRaw) ? std::max(size, frameBytes(context)) : size;
 }
 
 uint64_t OutputSize::frameBytes(const CameraContext& context) {
     return uint64_t{context.bytesPerPixel} * context.width * context.height;
+}
+
+uint64_t OutputSize::conversionInputBytes(const CameraContext& context) {
+    return forImage(isYuv(context), context.outputWidth(), context.outputHeight(), kFormatRaw);
 }
 
 }  // namespace vidscope::api

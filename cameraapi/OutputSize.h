@@ -27,6 +27,9 @@ public:
     static uint64_t forQuery(const CameraContext& context, uint32_t flags);
     // bytesPerPixel x width x height of the frame the camera sends.
     static uint64_t frameBytes(const CameraContext& context);
+    // What the conversion reads of a raw frame: two bytes per pixel for a YUV camera, one
+    // otherwise, whatever bytes per pixel the last resolution reply claimed.
+    static uint64_t conversionInputBytes(const CameraContext& context);
 };
 
 }  // namespace vidscope::api

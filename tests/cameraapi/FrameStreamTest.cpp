@@ -10,6 +10,7 @@
 
 #include "CameraRig.h"
 #include "WaitUntil.h"
+#include "cameraapi/OutputSize.h"
 #include "cameraapi/VendorRequest.h"
 #include "sim/SceneRenderer.h"
 #include "usb/UsbDevice.h"
@@ -199,6 +200,23 @@ TEST_F(FrameStreamTest, CableUnpluggedMidFrame) {
     takeGeometry(0, *port_->firmware());
     context(0).image.timeoutMs = 5000;
     EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+}
+
+// A YUV camera queried before any resolution was set still sends two bytes per pixel to a
+// context that expects one: the mismatched frame is delivered as bad and converted, and the
+// conversion must not read past what the query collected it into. The query runs on a fresh
+// thread, whose conversion buffer starts empty, so that AddressSanitizer sees an overread.
+TEST_F(FrameStreamTest, AMisSizedYuvFrameIsConvertedWithinItsBuffer) {
+    port_ = plug(0xC030);
+    ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+    context(0).image.timeoutMs = 5000;
+    ASSERT_EQ(port_->firmware()->geometry().frameBytes(), 2u * 640 * 480);
+    ASSERT_EQ(OutputSize::frameBytes(context(0)), 640u * 480);
+    image_.assign(size_t{640} * 480 * 3, 0);
+    const int error = std::async(std::launch::async, [this] {
+                          return query(CAMERA_FORMAT_RGB24) ? 0 : CameraGetLastError();
+                      }).get();
+    EXPECT_EQ(error, CAMERA_ERROR_BAD_FRAME);
 }
 
 TEST_F(FrameStreamTest, DeviceRemovedWhileAQueryWaits) {
