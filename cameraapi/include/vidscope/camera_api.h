@@ -417,7 +417,8 @@ bool CameraOnePushWB(int index);
 
 /* The colour-correction matrix, 9 coefficients row by row. CameraSetCCM only stores it: it
  * takes effect at the next CameraSetSaturation or CameraSetEnhancement. Last error:
- * CAMERA_ERROR_PARAMETER_UNREASONABLE (matrix null). */
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE (matrix null, or a coefficient that is not a number or
+ * lies beyond +-100000; the stored matrix is then unchanged). */
 bool CameraSetCCM(int index, const double* matrix);
 bool CameraGetCCM(int index, double* matrix);
 
@@ -527,13 +528,15 @@ bool CameraGetResolution(int index, unsigned short number, unsigned int* width,
 
 /* Selects resolution `number` (reported as CameraGetResolution does), re-applies the frame
  * delay for the new size (its failure is not reported), rebuilds the mirror and rotation map
- * and ends an active ROI. A size the camera reports beyond its sensor is refused with
- * CAMERA_ERROR_READ_PIPE. */
+ * and ends an active ROI. A size the camera reports beyond its sensor, or a YUV camera's reply
+ * of fewer than two bytes per pixel, is refused with CAMERA_ERROR_READ_PIPE. */
 bool CameraSetResolution(int index, unsigned short number, unsigned int* width,
                          unsigned int* height, unsigned int* bytesPerPixel);
 
-/* How smaller resolutions are made: 0 cropping, 1 skipping, 2 binning. The mode is stored
- * even when the camera then fails to take it. */
+/* How smaller resolutions are made: 0 cropping, 1 skipping, 2 binning. On an open camera the
+ * mode is stored even when the camera then fails to take it; a closed device
+ * (CAMERA_ERROR_USB_DISCONNECTED) or one without control pipe (CAMERA_ERROR_CONTROL_PIPE)
+ * keeps its mode. */
 bool CameraSetResolutionMode(int index, unsigned char mode);
 int CameraGetResolutionMode(int index);
 
