@@ -43,7 +43,7 @@ enum CameraErrorCode {
     CAMERA_ERROR_WRITE_PIPE = 11,            /* a control request to the device failed */
     CAMERA_ERROR_IMAGE_SIZE = 12,            /* width x height x bytes per pixel is not positive */
     CAMERA_ERROR_DATA_PIPE = 13,             /* the device has no bulk-in endpoint */
-    CAMERA_ERROR_BAD_FRAME = 14,             /* trigger mode: a frame ended at the wrong size */
+    CAMERA_ERROR_BAD_FRAME = 14,             /* frames of another size than the one set */
     CAMERA_ERROR_USER_ABORT = 15,            /* a frame wait was aborted */
     CAMERA_ERROR_DATA_XFER = 16,             /* a frame transfer failed */
     CAMERA_ERROR_DATA_TIMEOUT = 17           /* no frame data within the frame timeout */
