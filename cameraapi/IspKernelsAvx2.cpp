@@ -33,52 +33,183 @@ VS_AVX2 inline void store16(uint8_t* p, __m128i v) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
 }
 
-// Byte tables have no vector form here; the lookups run over the finished row.
-inline void lookUp(const uint8_t* lut, uint8_t* plane, uint32_t from, uint32_t to) {
-    for (uint32_t x = from; x < to; ++x)
-        plane[x] = lut[plane[x]];
+VS_AVX2 inline __m256i load32(const uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+VS_AVX2 inline void store32(uint8_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// 16 bytes from p in both 128-bit lanes: byte shuffles look up within a lane.
+VS_AVX2 inline __m256i bothLanes(const uint8_t* p) {
+    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+VS_AVX2 inline __m256i bytes(uint8_t value) {
+    return _mm256_set1_epi8(static_cast<char>(value));
+}
+
+// Where a 256-byte table is looked up by byte shuffles, for N vectors of 32 indices. A
+// shuffle looks up the low four bits and yields zero where bit 7 is set, so one shuffle of v
+// and one of v ^ 0x80 give the entry of sixteen-byte row j or j + 8; bits 4 to 6 then choose
+// among the eight pairs by blends, which look at bit 7 of each byte (a 16-bit shift by s
+// brings bit 7 - s of every byte there).
+template <int N>
+struct LutIndex {
+    __m256i v[N];
+    __m256i flipped[N];
+    __m256i bit4[N];
+    __m256i bit5[N];
+    __m256i bit6[N];
+};
+
+// Rows 2j + 1 and 2j (+ 8 each) chosen by bit 4.
+template <int N>
+VS_AVX2 inline void lookUpPairs(const uint8_t* lut, int j, const LutIndex<N>& at, __m256i out[N]) {
+    const __m256i low0 = bothLanes(lut + 32 * j);
+    const __m256i high0 = bothLanes(lut + 32 * j + 128);
+    const __m256i low1 = bothLanes(lut + 32 * j + 16);
+    const __m256i high1 = bothLanes(lut + 32 * j + 144);
+    for (int n = 0; n < N; ++n) {
+        const __m256i even = _mm256_or_si256(_mm256_shuffle_epi8(low0, at.v[n]),
+                                             _mm256_shuffle_epi8(high0, at.flipped[n]));
+        const __m256i odd = _mm256_or_si256(_mm256_shuffle_epi8(low1, at.v[n]),
+                                            _mm256_shuffle_epi8(high1, at.flipped[n]));
+        out[n] = _mm256_blendv_epi8(even, odd, at.bit4[n]);
+    }
+}
+
+// Rows 64j .. 64j + 63 (+ 128 each) chosen by bits 4 and 5.
+template <int N>
+VS_AVX2 inline void lookUpQuarter(const uint8_t* lut, int j, const LutIndex<N>& at,
+                                  __m256i out[N]) {
+    __m256i lower[N];
+    __m256i upper[N];
+    lookUpPairs<N>(lut, 2 * j, at, lower);
+    lookUpPairs<N>(lut, 2 * j + 1, at, upper);
+    for (int n = 0; n < N; ++n)
+        out[n] = _mm256_blendv_epi8(lower[n], upper[n], at.bit5[n]);
+}
+
+// lut[v] for N vectors of 32 bytes, in place; the table rows are loaded once for all.
+template <int N>
+VS_AVX2 inline void lookUp(const uint8_t* lut, __m256i v[N]) {
+    LutIndex<N> at;
+    for (int n = 0; n < N; ++n) {
+        at.v[n] = v[n];
+        at.flipped[n] = _mm256_xor_si256(v[n], bytes(0x80));
+        at.bit4[n] = _mm256_slli_epi16(v[n], 3);
+        at.bit5[n] = _mm256_slli_epi16(v[n], 2);
+        at.bit6[n] = _mm256_add_epi8(v[n], v[n]);
+    }
+    __m256i lower[N];
+    __m256i upper[N];
+    lookUpQuarter<N>(lut, 0, at, lower);
+    lookUpQuarter<N>(lut, 1, at, upper);
+    for (int n = 0; n < N; ++n)
+        v[n] = _mm256_blendv_epi8(lower[n], upper[n], at.bit6[n]);
+}
+
+// The truncated means of the mosaic computed on bytes, so that 32 pixels fit one register:
+// (a + b) >> 1 is the rounding-up average less the bit the rounding added.
+struct HalfSum {
+    __m256i mean;  // (a + b) >> 1
+    __m256i odd;   // a ^ b: bit 0 set where a + b is odd
+};
+
+VS_AVX2 inline HalfSum halfSum(__m256i a, __m256i b) {
+    const __m256i odd = _mm256_xor_si256(a, b);
+    return {_mm256_sub_epi8(_mm256_avg_epu8(a, b), _mm256_and_si256(odd, bytes(1))), odd};
+}
+
+// (a + b + c + d) >> 2 from the halves of a + b and c + d: the two dropped bits carry one
+// into the sum only when both were set.
+VS_AVX2 inline __m256i quarterSum(const HalfSum& ab, const HalfSum& cd) {
+    const __m256i bothOdd = _mm256_and_si256(ab.odd, cd.odd);
+    const __m256i dropped = _mm256_and_si256(
+        _mm256_andnot_si256(bothOdd, _mm256_xor_si256(ab.mean, cd.mean)), bytes(1));
+    return _mm256_sub_epi8(_mm256_avg_epu8(ab.mean, cd.mean), dropped);
+}
+
+struct MosaicPlanes {
+    __m256i own;
+    __m256i green;
+    __m256i cross;
+};
+
+// Inner pixels x .. x + 31 of a mosaic row; `green` marks the lanes at green sites.
+VS_AVX2 inline MosaicPlanes interpolate(const BayerRowArgs& a, uint32_t x, __m256i green) {
+    const __m256i c0 = load32(a.row + x);
+    const HalfSum horizontal = halfSum(load32(a.row + x - 1), load32(a.row + x + 1));
+    const HalfSum vertical = halfSum(load32(a.above + x), load32(a.below + x));
+    const __m256i diagonal = quarterSum(halfSum(load32(a.above + x - 1), load32(a.above + x + 1)),
+                                        halfSum(load32(a.below + x - 1), load32(a.below + x + 1)));
+    return {_mm256_blendv_epi8(c0, horizontal.mean, green),
+            _mm256_blendv_epi8(quarterSum(horizontal, vertical), c0, green),
+            _mm256_blendv_epi8(diagonal, vertical.mean, green)};
+}
+
+template <int N>
+VS_AVX2 inline void storeThroughLut(const uint8_t* lut, __m256i v[N], uint8_t* plane) {
+    if (lut != identityTable())
+        lookUp<N>(lut, v);
+    for (int n = 0; n < N; ++n)
+        store32(plane + 32 * n, v[n]);
+}
+
+// N runs of 32 pixels from x on; the table rows are loaded once for all of them.
+template <int N>
+VS_AVX2 inline void bayerBlocks(const BayerRowArgs& a, uint32_t x, __m256i green) {
+    __m256i own[N];
+    __m256i greens[N];
+    __m256i cross[N];
+    for (int n = 0; n < N; ++n) {
+        const MosaicPlanes p = interpolate(a, x + 32 * static_cast<uint32_t>(n), green);
+        own[n] = p.own;
+        greens[n] = p.green;
+        cross[n] = p.cross;
+    }
+    storeThroughLut<N>(a.ownLut, own, a.ownPlane + x);
+    storeThroughLut<N>(a.greenLut, greens, a.greenPlane + x);
+    storeThroughLut<N>(a.crossLut, cross, a.crossPlane + x);
 }
 
 VS_AVX2 void bayerRow(const BayerRowArgs& a) {
     // Lanes whose x has the green parity; blocks start at odd x.
-    const __m256i greenLanes = a.greenPhase == 1 ? _mm256_set1_epi32(0x0000FFFF)
-                                                 : _mm256_set1_epi32(static_cast<int>(0xFFFF0000));
+    const __m256i green =
+        _mm256_set1_epi16(a.greenPhase == 1 ? 0x00FF : static_cast<int16_t>(0xFF00));
     uint32_t x = 1;
-    for (; x + 16 < a.width; x += 16) {
-        const __m256i cm = widen(a.row + x - 1);
-        const __m256i c0 = widen(a.row + x);
-        const __m256i cp = widen(a.row + x + 1);
-        const __m256i up = widen(a.above + x);
-        const __m256i dn = widen(a.below + x);
-        const __m256i horizontal = _mm256_add_epi16(cm, cp);
-        const __m256i vertical = _mm256_add_epi16(up, dn);
-        const __m256i diagonal =
-            _mm256_add_epi16(_mm256_add_epi16(widen(a.above + x - 1), widen(a.above + x + 1)),
-                             _mm256_add_epi16(widen(a.below + x - 1), widen(a.below + x + 1)));
-        const __m256i cross4 = _mm256_srli_epi16(_mm256_add_epi16(horizontal, vertical), 2);
-        const __m256i own = _mm256_blendv_epi8(c0, _mm256_srli_epi16(horizontal, 1), greenLanes);
-        const __m256i green = _mm256_blendv_epi8(cross4, c0, greenLanes);
-        const __m256i cross = _mm256_blendv_epi8(_mm256_srli_epi16(diagonal, 2),
-                                                 _mm256_srli_epi16(vertical, 1), greenLanes);
-        store16(a.ownPlane + x, narrow(own));
-        store16(a.greenPlane + x, narrow(green));
-        store16(a.crossPlane + x, narrow(cross));
+    for (; x + 64 < a.width; x += 64)
+        bayerBlocks<2>(a, x, green);
+    if (x + 32 < a.width) {
+        bayerBlocks<1>(a, x, green);
+        x += 32;
     }
-    // The last few pixels, and their tables, as the portable loop does them.
+    // The last few pixels as the portable loop does them, on a view starting at x - 1.
     BayerRowArgs tail = a;
-    const uint32_t done = x;
-    tail.above += done - 1;
-    tail.row += done - 1;
-    tail.below += done - 1;
-    tail.ownPlane += done - 1;
-    tail.greenPlane += done - 1;
-    tail.crossPlane += done - 1;
-    tail.width = a.width - (done - 1);
-    tail.greenPhase = a.greenPhase ^ ((done - 1) & 1U);
+    const uint32_t shift = x - 1;
+    tail.above += shift;
+    tail.row += shift;
+    tail.below += shift;
+    tail.ownPlane += shift;
+    tail.greenPlane += shift;
+    tail.crossPlane += shift;
+    tail.width = a.width - shift;
+    tail.greenPhase = a.greenPhase ^ (shift & 1U);
     portableKernels().bayerRow(tail);
-    lookUp(a.ownLut, a.ownPlane, 1, done);
-    lookUp(a.greenLut, a.greenPlane, 1, done);
-    lookUp(a.crossLut, a.crossPlane, 1, done);
+}
+
+// Byte tables in place, 32 at a time where they fit.
+VS_AVX2 void lookUpInPlace(const uint8_t* lut, uint8_t* plane, uint32_t from, uint32_t to) {
+    uint32_t x = from;
+    for (; x + 32 <= to; x += 32) {
+        __m256i v[1] = {load32(plane + x)};
+        lookUp<1>(lut, v);
+        store32(plane + x, v[0]);
+    }
+    for (; x < to; ++x)
+        plane[x] = lut[plane[x]];
 }
 
 VS_AVX2 void monoSmoothRow(const uint8_t* up, const uint8_t* c, const uint8_t* dn, uint32_t width,
@@ -93,7 +224,7 @@ VS_AVX2 void monoSmoothRow(const uint8_t* up, const uint8_t* c, const uint8_t* d
         const __m256i sum = _mm256_add_epi16(_mm256_add_epi16(vertical, horizontal), centre);
         store16(out + x, narrow(_mm256_srli_epi16(sum, 2)));
     }
-    lookUp(lut, out, 1, x);
+    lookUpInPlace(lut, out, 1, x);
     portableKernels().monoSmoothRow(up + x - 1, c + x - 1, dn + x - 1, width - (x - 1), lut,
                                     out + x - 1);
 }
@@ -169,16 +300,89 @@ VS_AVX2 inline VectorRow vectorRow(const MixingRow& row) {
     return v;
 }
 
-// One output channel of 16 pixels from the three input channels, clamped to 0..255.
-VS_AVX2 inline __m128i mix(const VectorRow& m, const __m256i in[3]) {
+// One output channel of 16 pixels from the three input channels, before the clamp.
+VS_AVX2 inline __m256i sumTerms(const VectorRow& m, const __m256i in[3]) {
     __m256i sum = m.bias;
     for (size_t i = 0; i < 3; ++i) {
         sum = _mm256_add_epi16(sum, _mm256_mullo_epi16(in[i], m.whole[i]));
         const __m256i part = _mm256_mulhi_epu16(in[i], m.fraction[i]);
         sum = _mm256_add_epi16(sum, _mm256_xor_si256(part, m.flip[i]));
     }
+    return sum;
+}
+
+// One output channel of 16 pixels from the three input channels, clamped to 0..255.
+VS_AVX2 inline __m128i mix(const VectorRow& m, const __m256i in[3]) {
     // Saturating narrowing is the clamp to 0..255.
-    return narrow(sum);
+    return narrow(sumTerms(m, in));
+}
+
+// Where 32 samples find their carry bits in a 32-byte set: byte v / 8, taken from the lane
+// copy of the set's first or second half by bit 7 of v, and bit v % 8 in it.
+struct CarryIndex {
+    __m256i sample;
+    __m256i byte;  // (v / 8) % 16
+    __m256i bit;   // 1 << (v % 8)
+};
+
+VS_AVX2 inline CarryIndex carryIndex(__m256i v) {
+    const __m256i bitOf =
+        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
+                         32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+    return {v, _mm256_and_si256(_mm256_srli_epi16(v, 3), bytes(0x0F)),
+            _mm256_shuffle_epi8(bitOf, _mm256_and_si256(v, bytes(0x07)))};
+}
+
+// -1 in the lanes whose sample has its bit set in `carries`, 0 elsewhere.
+VS_AVX2 inline __m256i carried(const uint8_t* carries, const CarryIndex& at) {
+    const __m256i byte =
+        _mm256_blendv_epi8(_mm256_shuffle_epi8(bothLanes(carries), at.byte),
+                           _mm256_shuffle_epi8(bothLanes(carries + 16), at.byte), at.sample);
+    return _mm256_cmpeq_epi8(_mm256_and_si256(byte, at.bit), at.bit);
+}
+
+// One output channel's multipliers with the carries of its three terms.
+struct CarriedRow {
+    VectorRow terms;
+    std::array<const uint8_t*, 3> carries{};  // null for a term without carries
+    __m256i sign[3];                          // +1 or -1 in every byte
+};
+
+VS_AVX2 inline CarriedRow carriedRow(const CarriedProducts& products, int row) {
+    CarriedRow r;
+    r.terms = vectorRow(MixingRow::of(products.terms, row));
+    for (size_t i = 0; i < 3; ++i) {
+        const size_t k = static_cast<size_t>(row) * 3 + i;
+        r.carries[i] = products.carried[k] ? products.carries[k].data() : nullptr;
+        r.sign[i] = _mm256_set1_epi8(static_cast<char>(products.terms[k].sign));
+    }
+    return r;
+}
+
+// 32 input pixels, as two 16-bit halves and with their carry indices.
+struct MixInput {
+    __m256i low[3];
+    __m256i high[3];
+    CarryIndex at[3];
+};
+
+// One output channel of 32 pixels: the multiplier sums in two 16-bit halves, each carry a
+// step away from zero by the term's sign, then the clamp.
+VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
+    __m256i low = sumTerms(row.terms, in.low);
+    __m256i high = sumTerms(row.terms, in.high);
+    if (row.carries[0] != nullptr || row.carries[1] != nullptr || row.carries[2] != nullptr) {
+        __m256i lift = _mm256_setzero_si256();
+        for (size_t i = 0; i < 3; ++i) {
+            if (row.carries[i] != nullptr)
+                lift = _mm256_sub_epi8(
+                    lift, _mm256_sign_epi8(carried(row.carries[i], in.at[i]), row.sign[i]));
+        }
+        low = _mm256_add_epi16(low, _mm256_cvtepi8_epi16(_mm256_castsi256_si128(lift)));
+        high = _mm256_add_epi16(high, _mm256_cvtepi8_epi16(_mm256_extracti128_si256(lift, 1)));
+    }
+    // The saturating pack interleaves the halves by 128-bit lane; the permute restores order.
+    return _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
 }
 
 // Four bytes from any address as four 32-bit lanes.
@@ -189,7 +393,7 @@ VS_AVX2 inline __m128i fourSamples(const uint8_t* p) {
 }
 
 // The products exactly as the tables hold them: trunc(v x m) in double precision, four
-// pixels at a time. For matrices whose tables have no integer multiply form.
+// pixels at a time. For matrices with a coefficient too large for 16-bit lanes.
 VS_AVX2 inline __m128i mixDoubles(const double* m, const __m128i in[3]) {
     __m128i sum = _mm_setzero_si128();
     for (size_t i = 0; i < 3; ++i) {
@@ -227,18 +431,32 @@ VS_AVX2 void writeMatrixDoubles(const uint8_t* r, const uint8_t* g, const uint8_
 
 VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const IspTables& tables, OutputLayout layout, uint8_t* dest) {
-    if (!tables.colourFixed) {
+    const CarriedProducts& products = tables.colourCarried;
+    if (!products.valid) {
         writeMatrixDoubles(r, g, b, count, tables, layout, dest);
         return;
     }
-    const VectorRow rows[3] = {vectorRow(MixingRow::of(*tables.colourFixed, 0)),
-                               vectorRow(MixingRow::of(*tables.colourFixed, 1)),
-                               vectorRow(MixingRow::of(*tables.colourFixed, 2))};
+    const CarriedRow rows[3] = {carriedRow(products, 0), carriedRow(products, 1),
+                                carriedRow(products, 2)};
+    const bool anyCarried =
+        std::any_of(products.carried.begin(), products.carried.end(), [](bool c) { return c; });
     uint32_t x = 0;
-    for (; x + 16 <= count; x += 16) {
-        const __m256i in[3] = {widen(r + x), widen(g + x), widen(b + x)};
-        storePixels(dest + size_t{x} * layout.bytesPerPixel, layout, mix(rows[0], in),
-                    mix(rows[1], in), mix(rows[2], in));
+    for (; x + 32 <= count; x += 32) {
+        const __m256i planes[3] = {load32(r + x), load32(g + x), load32(b + x)};
+        MixInput in{};
+        for (size_t i = 0; i < 3; ++i) {
+            in.low[i] = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(planes[i]));
+            in.high[i] = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(planes[i], 1));
+            if (anyCarried)
+                in.at[i] = carryIndex(planes[i]);
+        }
+        const __m256i out[3] = {mixCarried(rows[0], in), mixCarried(rows[1], in),
+                                mixCarried(rows[2], in)};
+        uint8_t* to = dest + size_t{x} * layout.bytesPerPixel;
+        storePixels(to, layout, _mm256_castsi256_si128(out[0]), _mm256_castsi256_si128(out[1]),
+                    _mm256_castsi256_si128(out[2]));
+        storePixels(to + 16 * layout.bytesPerPixel, layout, _mm256_extracti128_si256(out[0], 1),
+                    _mm256_extracti128_si256(out[1], 1), _mm256_extracti128_si256(out[2], 1));
     }
     portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
                                   dest + size_t{x} * layout.bytesPerPixel);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 namespace vidscope::api {
@@ -172,6 +173,65 @@ SplitProducts SplitProducts::of(const ProductTables& tables) {
     return split;
 }
 
+namespace {
+
+// Keeps |sum of three terms| under 3 x (255 x 32 + 1) < 32768 in a 16-bit lane.
+constexpr uint32_t kMaxCarriedWhole = 31;
+
+struct CarriedTerm {
+    FixedTerm term;
+    std::array<uint8_t, 32> carries{};
+    bool carried = false;
+};
+
+// The largest multiplier whose products stay at or below every magnitude leaves each entry
+// either on its product or one above it: the entries are truncated products of one
+// coefficient, each lifted by at most one by the double rounding, and the gap between the
+// bounds of a multiplier is over one 16-bit step wide. Checked entry by entry all the same.
+std::optional<CarriedTerm> carriedTerm(const ProductTable& table) {
+    const bool negative = std::any_of(table.begin(), table.end(), [](int32_t e) { return e < 0; });
+    const bool positive = std::any_of(table.begin(), table.end(), [](int32_t e) { return e > 0; });
+    if ((negative && positive) || table[0] != 0)
+        return std::nullopt;
+    uint64_t multiplier = std::numeric_limits<uint64_t>::max();
+    for (uint32_t v = 1; v < 256; ++v) {
+        const auto magnitude = static_cast<uint64_t>(std::llabs(table[v]));
+        multiplier = std::min(multiplier, (((magnitude + 1) << 16) - 1) / v);
+    }
+    if ((multiplier >> 16) > kMaxCarriedWhole)
+        return std::nullopt;
+    CarriedTerm t;
+    t.term.sign = negative ? -1 : 1;
+    t.term.whole = static_cast<uint16_t>(multiplier >> 16);
+    t.term.fraction = static_cast<uint16_t>(multiplier & 0xFFFF);
+    for (uint32_t v = 0; v < 256; ++v) {
+        const int32_t lift = (table[v] - t.term.apply(v)) * t.term.sign;
+        if (lift != 0 && lift != 1)
+            return std::nullopt;
+        if (lift == 1) {
+            t.carries[v / 8] = static_cast<uint8_t>(t.carries[v / 8] | (1U << (v % 8)));
+            t.carried = true;
+        }
+    }
+    return t;
+}
+
+}  // namespace
+
+CarriedProducts CarriedProducts::of(const ProductTables& tables) {
+    CarriedProducts products;
+    for (size_t k = 0; k < 9; ++k) {
+        const std::optional<CarriedTerm> t = carriedTerm(tables[k]);
+        if (!t)
+            return CarriedProducts{};
+        products.terms[k] = t->term;
+        products.carries[k] = t->carries;
+        products.carried[k] = t->carried;
+    }
+    products.valid = true;
+    return products;
+}
+
 const SplitProducts& IspTables::greySplit() {
     static const SplitProducts split = SplitProducts::of(greyTables());
     return split;
@@ -205,12 +265,14 @@ std::shared_ptr<const IspTables> IspTables::build(const ImageSettings& settings,
         tables->mixingMatrix = keepColour->mixingMatrix;
         tables->colourFixed = keepColour->colourFixed;
         tables->colourSplit = keepColour->colourSplit;
+        tables->colourCarried = keepColour->colourCarried;
     } else {
         const std::array<double, 9>& base = enhanced ? settings.ccm : settings.defaultMatrix;
         tables->mixingMatrix = colourMatrix(base, settings.saturation);
         tables->colourTables = productTables(tables->mixingMatrix);
         tables->colourFixed = FixedPointMatrix::fromTables(tables->colourTables);
         tables->colourSplit = SplitProducts::of(tables->colourTables);
+        tables->colourCarried = CarriedProducts::of(tables->colourTables);
     }
     tables->colourRawSplit = SplitProducts::of(throughChannels(tables->colourTables, *tables));
     tables->greyRawSplit = SplitProducts::of(throughChannels(greyTables(), *tables));

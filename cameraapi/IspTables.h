@@ -30,6 +30,21 @@ struct SplitProducts {
     static SplitProducts of(const ProductTables& tables);
 };
 
+// The nine product tables as multiplications for 16-bit vector lanes: entry v of table k is
+// terms[k].apply(v), moved one further from zero where bit v of carries[k] is set (byte v / 8,
+// bit v % 8). A table is a truncated double product, and the rounding of that product to a
+// double can lift it onto the next integer for some v but not for others, so that no single
+// multiplier reproduces it; the carries mark those v. Terms whose multiplier suffices
+// (`carried` false) have no carries at all.
+struct CarriedProducts {
+    std::array<FixedTerm, 9> terms{};
+    std::array<std::array<uint8_t, 32>, 9> carries{};
+    std::array<bool, 9> carried{};
+    bool valid = false;  // false when a coefficient is too large for three terms in 16 bits
+
+    static CarriedProducts of(const ProductTables& tables);
+};
+
 // Built in one go from a settings snapshot and never changed afterwards: a conversion holds
 // one set for the whole frame, so a setter that publishes a new set meanwhile cannot mix the
 // old gamma with the new gains within one picture.
@@ -52,6 +67,7 @@ struct IspTables {
     // The same products in exact integer form, when they have one.
     std::optional<FixedPointMatrix> colourFixed;
     SplitProducts colourSplit;
+    CarriedProducts colourCarried;
     // The colour and grey products with the channel tables folded in: indexed by the
     // interpolated sample itself.
     SplitProducts colourRawSplit;

@@ -2,7 +2,10 @@
 // Every row-loop set this processor runs gives the same bytes as the portable one.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "IspTestSupport.h"
+#include "cameraapi/IspTables.h"
 
 namespace vidscope::api::test {
 namespace {
@@ -10,6 +13,29 @@ namespace {
 struct Case {
     PipelineClass cls;
     uint32_t format;
+};
+
+// Colour settings of one pass over every size; the vector loops choose their path by them.
+struct Variant {
+    double saturation;
+    std::array<double, 9> ccm;
+    uint16_t flags;
+};
+
+// Exact multipliers; coefficients such as 0.35 and 0.7 whose products round onto the next
+// integer at some multiples only; coefficients too large for 16-bit lanes.
+constexpr std::array<double, 9> kPlainCcm = {1.5, -0.3, -0.2, -0.25, 1.4, -0.15, 0.1, -0.6, 1.5};
+constexpr std::array<double, 9> kCarriedCcm = {1.55,  -0.35, -0.2, -0.25, 1.7,
+                                               -0.45, -0.05, -0.7, 1.75};
+constexpr std::array<double, 9> kHugeCcm = {33.0, -32.5, 0.5, 0.2, 0.6, 0.2, -40.0, 0.0, 41.0};
+
+const Variant kVariants[] = {
+    {1.0, kPlainCcm, 0},                                // channel tables only
+    {1.6, kPlainCcm, 0},                                // saturation, clamped both ways
+    {1.0, kPlainCcm, kFlagEnhancement | kFlagMirrorX},  // negative terms
+    {1.0, kPlainCcm, kFlagRotate | kFlagMirrorY},       // placement only
+    {1.0, kCarriedCcm, kFlagEnhancement},               // carried products
+    {1.0, kHugeCcm, kFlagEnhancement | kFlagMirrorX},   // no 16-bit form at all
 };
 
 TEST(IspKernels, AllSetsGiveIdenticalBytes) {
@@ -24,44 +50,48 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
         {PipelineClass::Monochrome, CAMERA_FORMAT_RGB24},
         {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
     };
-    // Up to and past two and three 64-pixel blocks, as the widest loops take them.
-    const uint32_t widths[] = {2,  4,  6,  8,  14, 16,  30,  32,  34,
-                               48, 62, 64, 66, 98, 130, 194, 258, 7};
+    // Up to and past one, two and three blocks of 32 and 64 pixels, as the loops take them.
+    const uint32_t widths[] = {2,  4,  6,  8,  14, 16,  30,  32,  34,  48,
+                               62, 64, 66, 96, 98, 100, 130, 194, 258, 7};
     const uint32_t heights[] = {2, 4, 6, 10, 5};
     uint32_t seed = 1;
-    // Matrices with and without an exact integer multiply form take different vector paths.
-    bool sawMultiplyForm = false;
-    bool sawOtherForm = false;
+    // How the colour tables of the matrix variants came out: each vector path must be met.
+    bool sawExact = false;
+    bool sawCarried = false;
+    bool sawNoForm = false;
     for (const Case& c : cases) {
         for (uint32_t w : widths) {
             for (uint32_t h : heights) {
-                for (int variant = 0; variant < 4; ++variant, ++seed) {
+                for (size_t v = 0; v < std::size(kVariants); ++v, ++seed) {
+                    const Variant& variant = kVariants[v];
+                    const double step = static_cast<double>(v % 4);
                     TestPipeline t(c.cls, w, h);
-                    // Plain tables, a saturated matrix, a matrix with negative terms under
-                    // enhancement, and mirrored or rotated placement.
-                    t.pipeline.updateColour([variant](ImageSettings& s) {
-                        s.gamma = 0.45 + 0.3 * variant;
-                        s.contrast = 1.0 + 0.2 * variant;
-                        s.blackLevel = 5 * variant;
-                        s.wbGainR = 1.0 + 0.4 * variant;
-                        s.wbGainB = 1.8 - 0.3 * variant;
-                        s.saturation = variant == 1 ? 1.6 : 1.0;
-                        s.ccm = {1.5, -0.3, -0.2, -0.25, 1.4, -0.15, 0.1, -0.6, 1.5};
-                        s.flags = static_cast<uint16_t>(
-                            (variant == 2 ? kFlagEnhancement | kFlagMirrorX : 0) |
-                            (variant == 3 ? kFlagRotate | kFlagMirrorY : 0));
+                    t.pipeline.updateColour([&](ImageSettings& s) {
+                        s.gamma = 0.45 + 0.3 * step;
+                        s.contrast = 1.0 + 0.2 * step;
+                        s.blackLevel = static_cast<int32_t>(5 * step);
+                        s.wbGainR = 1.0 + 0.4 * step;
+                        s.wbGainB = 1.8 - 0.3 * step;
+                        s.saturation = variant.saturation;
+                        s.ccm = variant.ccm;
+                        s.flags = variant.flags;
                     });
                     t.pipeline.rebuildPixelMap(w, h);
-                    if (t.pipeline.tables()->applyMatrix) {
-                        sawMultiplyForm |= t.pipeline.tables()->colourFixed.has_value();
-                        sawOtherForm |= !t.pipeline.tables()->colourFixed.has_value();
+                    if (const auto tables = t.pipeline.tables(); tables->applyMatrix) {
+                        const CarriedProducts& carried = tables->colourCarried;
+                        const bool anyCarry =
+                            std::find(carried.carried.begin(), carried.carried.end(), true) !=
+                            carried.carried.end();
+                        sawExact |= carried.valid && !anyCarry;
+                        sawCarried |= carried.valid && anyCarry;
+                        sawNoForm |= !carried.valid;
                     }
                     const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, seed);
                     const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
                     const int32_t expectedMean = t.mean();
                     for (size_t k = 1; k < sets.size(); ++k) {
                         ASSERT_EQ(t.convert(raw, c.format, *sets[k]), expected)
-                            << sets[k]->name << " " << w << "x" << h << " variant " << variant
+                            << sets[k]->name << " " << w << "x" << h << " variant " << v
                             << " format " << c.format << " class " << int(c.cls);
                         ASSERT_EQ(t.mean(), expectedMean) << sets[k]->name;
                     }
@@ -69,8 +99,53 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
             }
         }
     }
-    EXPECT_TRUE(sawMultiplyForm);
-    EXPECT_TRUE(sawOtherForm);
+    EXPECT_TRUE(sawExact);
+    EXPECT_TRUE(sawCarried);
+    EXPECT_TRUE(sawNoForm);
+}
+
+// Entry v of table k from the carried form, as a vector lane adds it up.
+int32_t carriedEntry(const CarriedProducts& p, size_t k, uint32_t v) {
+    const int32_t carry = (p.carries[k][v / 8] >> (v % 8)) & 1;
+    return p.terms[k].apply(v) + p.terms[k].sign * carry;
+}
+
+TEST(CarriedProducts, ReproduceTablesOfAnyCoefficientBelowTheLimit) {
+    // Decimal coefficients are where the double products land on integers unevenly; random
+    // ones cover the rest, up to the largest whole part 16-bit sums allow.
+    std::vector<double> coefficients;
+    for (int hundredths = -400; hundredths <= 400; ++hundredths)
+        coefficients.push_back(hundredths / 100.0);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> spread(-31.9, 31.9);
+    for (int i = 0; i < 400; ++i)
+        coefficients.push_back(spread(random));
+    size_t carriedTerms = 0;
+    for (size_t first = 0; first < coefficients.size(); first += 9) {
+        std::array<double, 9> matrix{};
+        for (size_t k = 0; k < 9; ++k)
+            matrix[k] = coefficients[(first + k) % coefficients.size()];
+        const ProductTables tables = IspTables::productTables(matrix);
+        const CarriedProducts p = CarriedProducts::of(tables);
+        ASSERT_TRUE(p.valid) << "coefficients from " << matrix[0];
+        for (size_t k = 0; k < 9; ++k) {
+            carriedTerms += p.carried[k] ? 1 : 0;
+            for (uint32_t v = 0; v < 256; ++v)
+                ASSERT_EQ(carriedEntry(p, k, v), tables[k][v]) << matrix[k] << " x " << v;
+        }
+    }
+    EXPECT_GT(carriedTerms, 0U) << "no coefficient needed a carry";
+}
+
+TEST(CarriedProducts, RefuseWhatSixteenBitLanesCannotHold) {
+    std::array<double, 9> matrix = {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0};
+    EXPECT_TRUE(CarriedProducts::of(IspTables::productTables(matrix)).valid);
+    matrix[4] = -32.5;
+    EXPECT_FALSE(CarriedProducts::of(IspTables::productTables(matrix)).valid);
+    // A table that is no product of one coefficient.
+    ProductTables bent = IspTables::productTables({});
+    bent[2][100] = 7;
+    EXPECT_FALSE(CarriedProducts::of(bent).valid);
 }
 
 }  // namespace
