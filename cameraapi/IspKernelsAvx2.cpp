@@ -269,14 +269,39 @@ VS_AVX2 inline void storePixels(uint8_t* dest, OutputLayout layout, __m128i r, _
         storeQuads(dest, first, g, last);
 }
 
+// Three 32-byte planes as 32 three-byte pixels: each 128-bit lane interleaves its own 16
+// pixels, which gives output blocks 0 and 3, 1 and 4, 2 and 5; lane moves put them in order.
+VS_AVX2 inline void storeTriples32(uint8_t* dest, __m256i p0, __m256i p1, __m256i p2) {
+    __m256i block[3];
+    for (size_t k = 0; k < 3; ++k) {
+        const auto& m = kInterleave.mask[k];
+        __m256i v = _mm256_shuffle_epi8(p0, bothLanes(m[0].data()));
+        v = _mm256_or_si256(v, _mm256_shuffle_epi8(p1, bothLanes(m[1].data())));
+        block[k] = _mm256_or_si256(v, _mm256_shuffle_epi8(p2, bothLanes(m[2].data())));
+    }
+    store32(dest, _mm256_permute2x128_si256(block[0], block[1], 0x20));
+    store32(dest + 32, _mm256_permute2x128_si256(block[2], block[0], 0x30));
+    store32(dest + 64, _mm256_permute2x128_si256(block[1], block[2], 0x31));
+}
+
+VS_AVX2 inline void storePixels32(uint8_t* dest, OutputLayout layout, __m256i r, __m256i g,
+                                  __m256i b) {
+    if (layout.bytesPerPixel == 3) {
+        storeTriples32(dest, layout.redOffset == 0 ? r : b, g, layout.redOffset == 0 ? b : r);
+        return;
+    }
+    storePixels(dest, layout, _mm256_castsi256_si128(r), _mm256_castsi256_si128(g),
+                _mm256_castsi256_si128(b));
+    storePixels(dest + 16 * layout.bytesPerPixel, layout, _mm256_extracti128_si256(r, 1),
+                _mm256_extracti128_si256(g, 1), _mm256_extracti128_si256(b, 1));
+}
+
 VS_AVX2 void writeDirect(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          OutputLayout layout, uint8_t* dest) {
     uint32_t x = 0;
-    for (; x + 16 <= count; x += 16) {
-        storePixels(dest + size_t{x} * layout.bytesPerPixel, layout,
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + x)),
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + x)),
-                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + x)));
+    for (; x + 32 <= count; x += 32) {
+        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout, load32(r + x), load32(g + x),
+                      load32(b + x));
     }
     portableKernels().writeDirect(r + x, g + x, b + x, count - x, layout,
                                   dest + size_t{x} * layout.bytesPerPixel);
@@ -341,48 +366,79 @@ VS_AVX2 inline __m256i carried(const uint8_t* carries, const CarryIndex& at) {
     return _mm256_cmpeq_epi8(_mm256_and_si256(byte, at.bit), at.bit);
 }
 
-// One output channel's multipliers with the carries of its three terms.
+// One term of an output channel: sign x (v x whole + ((v x fraction) >> 16)), plus its
+// carries.
+struct LaneTerm {
+    __m256i whole;
+    __m256i fraction;
+    __m256i sign;  // +1 or -1 in every byte
+    bool hasWhole;
+    bool negative;
+    const uint8_t* carries;  // null for a term without carries
+};
+
 struct CarriedRow {
-    VectorRow terms;
-    std::array<const uint8_t*, 3> carries{};  // null for a term without carries
-    __m256i sign[3];                          // +1 or -1 in every byte
+    LaneTerm term[3];
+    bool carried;
 };
 
 VS_AVX2 inline CarriedRow carriedRow(const CarriedProducts& products, int row) {
-    CarriedRow r;
-    r.terms = vectorRow(MixingRow::of(products.terms, row));
+    CarriedRow r{};
     for (size_t i = 0; i < 3; ++i) {
         const size_t k = static_cast<size_t>(row) * 3 + i;
-        r.carries[i] = products.carried[k] ? products.carries[k].data() : nullptr;
-        r.sign[i] = _mm256_set1_epi8(static_cast<char>(products.terms[k].sign));
+        const FixedTerm& f = products.terms[k];
+        LaneTerm& t = r.term[i];
+        t.whole = _mm256_set1_epi16(static_cast<int16_t>(f.whole));
+        t.fraction = _mm256_set1_epi16(static_cast<int16_t>(f.fraction));
+        t.sign = _mm256_set1_epi8(static_cast<char>(f.sign));
+        t.hasWhole = f.whole != 0;
+        t.negative = f.sign < 0;
+        t.carries = products.carried[k] ? products.carries[k].data() : nullptr;
+        r.carried |= t.carries != nullptr;
     }
     return r;
 }
 
-// 32 input pixels, as two 16-bit halves and with their carry indices.
+// 32 input pixels as 16-bit halves in lane order (pixels 0-7 and 16-23, then 8-15 and
+// 24-31, which the final pack puts back in order), and with their carry indices.
 struct MixInput {
     __m256i low[3];
     __m256i high[3];
     CarryIndex at[3];
 };
 
-// One output channel of 32 pixels: the multiplier sums in two 16-bit halves, each carry a
-// step away from zero by the term's sign, then the clamp.
+// One output channel of 16 pixels, before the clamp. The loop-invariant branches cost less
+// than multiplying by zero and negating by XOR in every lane.
+VS_AVX2 inline __m256i sumCarried(const CarriedRow& row, const __m256i in[3]) {
+    __m256i sum = _mm256_setzero_si256();
+    for (size_t i = 0; i < 3; ++i) {
+        const LaneTerm& t = row.term[i];
+        __m256i product = _mm256_mulhi_epu16(in[i], t.fraction);
+        if (t.hasWhole)
+            product = _mm256_add_epi16(product, _mm256_mullo_epi16(in[i], t.whole));
+        sum = t.negative ? _mm256_sub_epi16(sum, product) : _mm256_add_epi16(sum, product);
+    }
+    return sum;
+}
+
+// One output channel of 32 pixels: the multiplier sums, each carry a step away from zero by
+// its term's sign, then the clamp.
 VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
-    __m256i low = sumTerms(row.terms, in.low);
-    __m256i high = sumTerms(row.terms, in.high);
-    if (row.carries[0] != nullptr || row.carries[1] != nullptr || row.carries[2] != nullptr) {
+    __m256i low = sumCarried(row, in.low);
+    __m256i high = sumCarried(row, in.high);
+    if (row.carried) {
         __m256i lift = _mm256_setzero_si256();
         for (size_t i = 0; i < 3; ++i) {
-            if (row.carries[i] != nullptr)
-                lift = _mm256_sub_epi8(
-                    lift, _mm256_sign_epi8(carried(row.carries[i], in.at[i]), row.sign[i]));
+            const LaneTerm& t = row.term[i];
+            if (t.carries != nullptr)
+                lift =
+                    _mm256_sub_epi8(lift, _mm256_sign_epi8(carried(t.carries, in.at[i]), t.sign));
         }
-        low = _mm256_add_epi16(low, _mm256_cvtepi8_epi16(_mm256_castsi256_si128(lift)));
-        high = _mm256_add_epi16(high, _mm256_cvtepi8_epi16(_mm256_extracti128_si256(lift, 1)));
+        // Sign-extended to 16 bits in the halves' lane order.
+        low = _mm256_add_epi16(low, _mm256_srai_epi16(_mm256_unpacklo_epi8(lift, lift), 8));
+        high = _mm256_add_epi16(high, _mm256_srai_epi16(_mm256_unpackhi_epi8(lift, lift), 8));
     }
-    // The saturating pack interleaves the halves by 128-bit lane; the permute restores order.
-    return _mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), 0xD8);
+    return _mm256_packus_epi16(low, high);
 }
 
 // Four bytes from any address as four 32-bit lanes.
@@ -438,25 +494,22 @@ VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, u
     }
     const CarriedRow rows[3] = {carriedRow(products, 0), carriedRow(products, 1),
                                 carriedRow(products, 2)};
-    const bool anyCarried =
-        std::any_of(products.carried.begin(), products.carried.end(), [](bool c) { return c; });
+    // Inputs some term of which has carries.
+    bool carriedInput[3] = {};
+    for (size_t k = 0; k < 9; ++k)
+        carriedInput[k % 3] |= products.carried[k];
     uint32_t x = 0;
     for (; x + 32 <= count; x += 32) {
         const __m256i planes[3] = {load32(r + x), load32(g + x), load32(b + x)};
         MixInput in{};
         for (size_t i = 0; i < 3; ++i) {
-            in.low[i] = _mm256_cvtepu8_epi16(_mm256_castsi256_si128(planes[i]));
-            in.high[i] = _mm256_cvtepu8_epi16(_mm256_extracti128_si256(planes[i], 1));
-            if (anyCarried)
+            in.low[i] = _mm256_unpacklo_epi8(planes[i], _mm256_setzero_si256());
+            in.high[i] = _mm256_unpackhi_epi8(planes[i], _mm256_setzero_si256());
+            if (carriedInput[i])
                 in.at[i] = carryIndex(planes[i]);
         }
-        const __m256i out[3] = {mixCarried(rows[0], in), mixCarried(rows[1], in),
-                                mixCarried(rows[2], in)};
-        uint8_t* to = dest + size_t{x} * layout.bytesPerPixel;
-        storePixels(to, layout, _mm256_castsi256_si128(out[0]), _mm256_castsi256_si128(out[1]),
-                    _mm256_castsi256_si128(out[2]));
-        storePixels(to + 16 * layout.bytesPerPixel, layout, _mm256_extracti128_si256(out[0], 1),
-                    _mm256_extracti128_si256(out[1], 1), _mm256_extracti128_si256(out[2], 1));
+        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout, mixCarried(rows[0], in),
+                      mixCarried(rows[1], in), mixCarried(rows[2], in));
     }
     portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
                                   dest + size_t{x} * layout.bytesPerPixel);

@@ -38,18 +38,10 @@ struct MixingRow {
     int16_t bias = 0;
 
     static MixingRow of(const FixedPointMatrix& m, int row) {
-        return of({m.term(row * 3), m.term(row * 3 + 1), m.term(row * 3 + 2)});
-    }
-
-    static MixingRow of(const std::array<FixedTerm, 9>& terms, int row) {
-        const auto first = static_cast<size_t>(row * 3);
-        return of({terms[first], terms[first + 1], terms[first + 2]});
-    }
-
-    static MixingRow of(const std::array<FixedTerm, 3>& terms) {
         MixingRow r;
-        for (size_t k = 0; k < 3; ++k) {
-            const FixedTerm& t = terms[k];
+        for (int i = 0; i < 3; ++i) {
+            const FixedTerm& t = m.term(row * 3 + i);
+            const auto k = static_cast<size_t>(i);
             r.whole[k] = static_cast<int16_t>(t.sign * t.whole);
             r.fraction[k] = t.fraction;
             r.flip[k] = t.sign < 0 ? 0xFFFF : 0;
