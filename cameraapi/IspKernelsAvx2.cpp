@@ -64,7 +64,7 @@ struct LutIndex {
     __m256i bit6[N];
 };
 
-// Rows 2j + 1 and 2j (+ 8 each) chosen by bit 4.
+// Sixteen-byte rows 2j and 2j + 1 (2j + 8 and 2j + 9 where bit 7 is set), chosen by bit 4.
 template <int N>
 VS_AVX2 inline void lookUpPairs(const uint8_t* lut, int j, const LutIndex<N>& at, __m256i out[N]) {
     const __m256i low0 = bothLanes(lut + 32 * j);
@@ -307,41 +307,6 @@ VS_AVX2 void writeDirect(const uint8_t* r, const uint8_t* g, const uint8_t* b, u
                                   dest + size_t{x} * layout.bytesPerPixel);
 }
 
-struct VectorRow {
-    __m256i whole[3];
-    __m256i fraction[3];
-    __m256i flip[3];
-    __m256i bias;
-};
-
-VS_AVX2 inline VectorRow vectorRow(const MixingRow& row) {
-    VectorRow v;
-    for (size_t i = 0; i < 3; ++i) {
-        v.whole[i] = _mm256_set1_epi16(row.whole[i]);
-        v.fraction[i] = _mm256_set1_epi16(static_cast<int16_t>(row.fraction[i]));
-        v.flip[i] = _mm256_set1_epi16(static_cast<int16_t>(row.flip[i]));
-    }
-    v.bias = _mm256_set1_epi16(row.bias);
-    return v;
-}
-
-// One output channel of 16 pixels from the three input channels, before the clamp.
-VS_AVX2 inline __m256i sumTerms(const VectorRow& m, const __m256i in[3]) {
-    __m256i sum = m.bias;
-    for (size_t i = 0; i < 3; ++i) {
-        sum = _mm256_add_epi16(sum, _mm256_mullo_epi16(in[i], m.whole[i]));
-        const __m256i part = _mm256_mulhi_epu16(in[i], m.fraction[i]);
-        sum = _mm256_add_epi16(sum, _mm256_xor_si256(part, m.flip[i]));
-    }
-    return sum;
-}
-
-// One output channel of 16 pixels from the three input channels, clamped to 0..255.
-VS_AVX2 inline __m128i mix(const VectorRow& m, const __m256i in[3]) {
-    // Saturating narrowing is the clamp to 0..255.
-    return narrow(sumTerms(m, in));
-}
-
 // Where 32 samples find their carry bits in a 32-byte set: byte v / 8, taken from the lane
 // copy of the set's first or second half by bit 7 of v, and bit v % 8 in it.
 struct CarryIndex {
@@ -371,9 +336,8 @@ VS_AVX2 inline __m256i carried(const uint8_t* carries, const CarryIndex& at) {
 struct LaneTerm {
     __m256i whole;
     __m256i fraction;
-    __m256i sign;  // +1 or -1 in every byte
-    bool hasWhole;
-    bool negative;
+    __m256i sign;            // +1 or -1 in every byte
+    __m256i sign16;          // and in every 16-bit lane
     const uint8_t* carries;  // null for a term without carries
 };
 
@@ -391,8 +355,7 @@ VS_AVX2 inline CarriedRow carriedRow(const CarriedProducts& products, int row) {
         t.whole = _mm256_set1_epi16(static_cast<int16_t>(f.whole));
         t.fraction = _mm256_set1_epi16(static_cast<int16_t>(f.fraction));
         t.sign = _mm256_set1_epi8(static_cast<char>(f.sign));
-        t.hasWhole = f.whole != 0;
-        t.negative = f.sign < 0;
+        t.sign16 = _mm256_set1_epi16(f.sign);
         t.carries = products.carried[k] ? products.carries[k].data() : nullptr;
         r.carried |= t.carries != nullptr;
     }
@@ -407,16 +370,38 @@ struct MixInput {
     CarryIndex at[3];
 };
 
-// One output channel of 16 pixels, before the clamp. The loop-invariant branches cost less
-// than multiplying by zero and negating by XOR in every lane.
+// Which inputs some term of the rows has carries for: only those need carry indices.
+struct CarriedInputs {
+    std::array<bool, 3> input{};
+
+    CarriedInputs(const CarriedRow* rows, size_t count) {
+        for (size_t c = 0; c < count; ++c) {
+            for (size_t i = 0; i < 3; ++i)
+                input[i] = input[i] || rows[c].term[i].carries != nullptr;
+        }
+    }
+};
+
+VS_AVX2 inline MixInput mixInput(__m256i r, __m256i g, __m256i b, const CarriedInputs& carried) {
+    const __m256i planes[3] = {r, g, b};
+    MixInput in{};
+    for (size_t i = 0; i < 3; ++i) {
+        in.low[i] = _mm256_unpacklo_epi8(planes[i], _mm256_setzero_si256());
+        in.high[i] = _mm256_unpackhi_epi8(planes[i], _mm256_setzero_si256());
+        if (carried.input[i])
+            in.at[i] = carryIndex(planes[i]);
+    }
+    return in;
+}
+
+// One output channel of 16 pixels, before the clamp.
 VS_AVX2 inline __m256i sumCarried(const CarriedRow& row, const __m256i in[3]) {
     __m256i sum = _mm256_setzero_si256();
     for (size_t i = 0; i < 3; ++i) {
         const LaneTerm& t = row.term[i];
-        __m256i product = _mm256_mulhi_epu16(in[i], t.fraction);
-        if (t.hasWhole)
-            product = _mm256_add_epi16(product, _mm256_mullo_epi16(in[i], t.whole));
-        sum = t.negative ? _mm256_sub_epi16(sum, product) : _mm256_add_epi16(sum, product);
+        const __m256i product = _mm256_add_epi16(_mm256_mulhi_epu16(in[i], t.fraction),
+                                                 _mm256_mullo_epi16(in[i], t.whole));
+        sum = _mm256_add_epi16(sum, _mm256_sign_epi16(product, t.sign16));
     }
     return sum;
 }
@@ -441,73 +426,20 @@ VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
     return _mm256_packus_epi16(low, high);
 }
 
-// Four bytes from any address as four 32-bit lanes.
-VS_AVX2 inline __m128i fourSamples(const uint8_t* p) {
-    int32_t word;
-    std::memcpy(&word, p, sizeof word);
-    return _mm_cvtepu8_epi32(_mm_cvtsi32_si128(word));
-}
-
-// The products exactly as the tables hold them: trunc(v x m) in double precision, four
-// pixels at a time. For matrices with a coefficient too large for 16-bit lanes.
-VS_AVX2 inline __m128i mixDoubles(const double* m, const __m128i in[3]) {
-    __m128i sum = _mm_setzero_si128();
-    for (size_t i = 0; i < 3; ++i) {
-        const __m256d v = _mm256_cvtepi32_pd(in[i]);
-        sum = _mm_add_epi32(sum, _mm256_cvttpd_epi32(_mm256_mul_pd(v, _mm256_set1_pd(m[i]))));
-    }
-    return sum;
-}
-
-VS_AVX2 void writeMatrixDoubles(const uint8_t* r, const uint8_t* g, const uint8_t* b,
-                                uint32_t count, const IspTables& tables, OutputLayout layout,
-                                uint8_t* dest) {
-    const std::array<double, 9>& matrix = tables.mixingMatrix;
-    uint32_t x = 0;
-    for (; x + 16 <= count; x += 16) {
-        __m128i channel[3][4];
-        for (int q = 0; q < 4; ++q) {
-            const __m128i in[3] = {fourSamples(r + x + 4 * q), fourSamples(g + x + 4 * q),
-                                   fourSamples(b + x + 4 * q)};
-            for (size_t c = 0; c < 3; ++c)
-                channel[c][q] = mixDoubles(matrix.data() + 3 * c, in);
-        }
-        __m128i out[3];
-        for (size_t c = 0; c < 3; ++c) {
-            // Saturating packs are the clamp to 0..255.
-            const __m128i lo = _mm_packs_epi32(channel[c][0], channel[c][1]);
-            const __m128i hi = _mm_packs_epi32(channel[c][2], channel[c][3]);
-            out[c] = _mm_packus_epi16(lo, hi);
-        }
-        storePixels(dest + size_t{x} * layout.bytesPerPixel, layout, out[0], out[1], out[2]);
-    }
-    portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
-                                  dest + size_t{x} * layout.bytesPerPixel);
-}
-
 VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     const CarriedProducts& products = tables.colourCarried;
     if (!products.valid) {
-        writeMatrixDoubles(r, g, b, count, tables, layout, dest);
+        // Coefficients of 32 and more, far beyond any colour correction: exact but slow.
+        portableKernels().writeMatrix(r, g, b, count, tables, layout, dest);
         return;
     }
     const CarriedRow rows[3] = {carriedRow(products, 0), carriedRow(products, 1),
                                 carriedRow(products, 2)};
-    // Inputs some term of which has carries.
-    bool carriedInput[3] = {};
-    for (size_t k = 0; k < 9; ++k)
-        carriedInput[k % 3] |= products.carried[k];
+    const CarriedInputs carriedInput(rows, 3);
     uint32_t x = 0;
     for (; x + 32 <= count; x += 32) {
-        const __m256i planes[3] = {load32(r + x), load32(g + x), load32(b + x)};
-        MixInput in{};
-        for (size_t i = 0; i < 3; ++i) {
-            in.low[i] = _mm256_unpacklo_epi8(planes[i], _mm256_setzero_si256());
-            in.high[i] = _mm256_unpackhi_epi8(planes[i], _mm256_setzero_si256());
-            if (carriedInput[i])
-                in.at[i] = carryIndex(planes[i]);
-        }
+        const MixInput in = mixInput(load32(r + x), load32(g + x), load32(b + x), carriedInput);
         storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout, mixCarried(rows[0], in),
                       mixCarried(rows[1], in), mixCarried(rows[2], in));
     }
@@ -515,13 +447,45 @@ VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, u
                                   dest + size_t{x} * layout.bytesPerPixel);
 }
 
+// Whether the luminance row is three positive fractions with exact multipliers, as its
+// weights always give: three high products per pixel then suffice.
+bool plainLuminance(const CarriedProducts& luminance) {
+    bool plain = luminance.valid;
+    for (size_t k = 3; k < 6; ++k) {
+        plain = plain && !luminance.carried[k] && luminance.terms[k].sign > 0 &&
+                luminance.terms[k].whole == 0;
+    }
+    return plain;
+}
+
 VS_AVX2 void writeGrey(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                        uint8_t* dest) {
-    const VectorRow luminance = vectorRow(MixingRow::of(IspTables::greyFixed(), 1));
+    const CarriedProducts& luminance = IspTables::greyCarried();
+    static const bool plain = plainLuminance(luminance);
+    if (!plain) {  // a guard only
+        portableKernels().writeGrey(r, g, b, count, dest);
+        return;
+    }
+    const __m256i weight[3] = {
+        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[3].fraction)),
+        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[4].fraction)),
+        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[5].fraction))};
+    const uint8_t* planes[3] = {r, g, b};
     uint32_t x = 0;
-    for (; x + 16 <= count; x += 16) {
-        const __m256i in[3] = {widen(r + x), widen(g + x), widen(b + x)};
-        store16(dest + x, mix(luminance, in));
+    for (; x + 32 <= count; x += 32) {
+        // Halves in lane order, which the pack puts back in order.
+        __m256i low = _mm256_setzero_si256();
+        __m256i high = _mm256_setzero_si256();
+        for (size_t i = 0; i < 3; ++i) {
+            const __m256i v = load32(planes[i] + x);
+            low = _mm256_add_epi16(
+                low,
+                _mm256_mulhi_epu16(_mm256_unpacklo_epi8(v, _mm256_setzero_si256()), weight[i]));
+            high = _mm256_add_epi16(
+                high,
+                _mm256_mulhi_epu16(_mm256_unpackhi_epi8(v, _mm256_setzero_si256()), weight[i]));
+        }
+        store32(dest + x, _mm256_packus_epi16(low, high));
     }
     portableKernels().writeGrey(r + x, g + x, b + x, count - x, dest + x);
 }

@@ -106,13 +106,6 @@ const ProductTables& IspTables::greyTables() {
     return tables;
 }
 
-const FixedPointMatrix& IspTables::greyFixed() {
-    // Small positive weights always have an exact form; a failure here is a programming error
-    // caught by the table tests.
-    static const FixedPointMatrix fixed = FixedPointMatrix::fromTables(greyTables()).value();
-    return fixed;
-}
-
 namespace {
 
 struct TermRange {
@@ -232,6 +225,11 @@ CarriedProducts CarriedProducts::of(const ProductTables& tables) {
     return products;
 }
 
+const CarriedProducts& IspTables::greyCarried() {
+    static const CarriedProducts carried = CarriedProducts::of(greyTables());
+    return carried;
+}
+
 const SplitProducts& IspTables::greySplit() {
     static const SplitProducts split = SplitProducts::of(greyTables());
     return split;
@@ -263,14 +261,12 @@ std::shared_ptr<const IspTables> IspTables::build(const ImageSettings& settings,
     if (keepColour != nullptr) {
         tables->colourTables = keepColour->colourTables;
         tables->mixingMatrix = keepColour->mixingMatrix;
-        tables->colourFixed = keepColour->colourFixed;
         tables->colourSplit = keepColour->colourSplit;
         tables->colourCarried = keepColour->colourCarried;
     } else {
         const std::array<double, 9>& base = enhanced ? settings.ccm : settings.defaultMatrix;
         tables->mixingMatrix = colourMatrix(base, settings.saturation);
         tables->colourTables = productTables(tables->mixingMatrix);
-        tables->colourFixed = FixedPointMatrix::fromTables(tables->colourTables);
         tables->colourSplit = SplitProducts::of(tables->colourTables);
         tables->colourCarried = CarriedProducts::of(tables->colourTables);
     }

@@ -64,8 +64,6 @@ struct IspTables {
     std::array<double, 9> mixingMatrix{};
     // Whether RGB24 output of colour frames goes through colourTables at all.
     bool applyMatrix = false;
-    // The same products in exact integer form, when they have one.
-    std::optional<FixedPointMatrix> colourFixed;
     SplitProducts colourSplit;
     CarriedProducts colourCarried;
     // The colour and grey products with the channel tables folded in: indexed by the
@@ -89,7 +87,7 @@ struct IspTables {
     static ProductTables productTables(const std::array<double, 9>& matrix);
     // Products of the luminance weights; fixed for good.
     static const ProductTables& greyTables();
-    static const FixedPointMatrix& greyFixed();
+    static const CarriedProducts& greyCarried();
     static const SplitProducts& greySplit();
 };
 

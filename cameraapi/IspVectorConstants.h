@@ -1,11 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Lane constants shared by the vector row loops: byte shuffles and colour-mixing terms.
+// Lane constants shared by the vector row loops: byte shuffles that interleave planes.
 #pragma once
 
 #include <array>
 #include <cstdint>
-
-#include "cameraapi/FixedPointMatrix.h"
 
 namespace vidscope::api {
 
@@ -25,29 +23,6 @@ struct InterleaveMasks {
                 }
             }
         }
-    }
-};
-
-// One output channel's three terms in 16-bit lane form: product = v x whole + ((v x fraction)
-// >> 16) with the sign folded into the whole part and into an XOR of the fraction part,
-// whose off-by-one per negative term `bias` puts back.
-struct MixingRow {
-    std::array<int16_t, 3> whole{};
-    std::array<uint16_t, 3> fraction{};
-    std::array<uint16_t, 3> flip{};
-    int16_t bias = 0;
-
-    static MixingRow of(const FixedPointMatrix& m, int row) {
-        MixingRow r;
-        for (int i = 0; i < 3; ++i) {
-            const FixedTerm& t = m.term(row * 3 + i);
-            const auto k = static_cast<size_t>(i);
-            r.whole[k] = static_cast<int16_t>(t.sign * t.whole);
-            r.fraction[k] = t.fraction;
-            r.flip[k] = t.sign < 0 ? 0xFFFF : 0;
-            r.bias = static_cast<int16_t>(r.bias + (t.sign < 0 ? 1 : 0));
-        }
-        return r;
     }
 };
 
