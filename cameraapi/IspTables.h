@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "cameraapi/FixedPointMatrix.h"
+#include "cameraapi/ProductTables.h"
 #include "cameraapi/ImageSettings.h"
 #include "cameraapi/PixelMap.h"
 

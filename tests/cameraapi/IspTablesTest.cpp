@@ -2,9 +2,6 @@
 // The pipeline's tables against their formulas at the edges of every control's range.
 #include <gtest/gtest.h>
 
-#include <random>
-
-#include "cameraapi/FixedPointMatrix.h"
 #include "cameraapi/IspTables.h"
 
 namespace vidscope::api {
@@ -133,33 +130,6 @@ TEST(IspTables, ColourTablesFollowOnlySaturationAndEnhancement) {
     s.flags = 0;
     s.saturation = 0.9999999;
     EXPECT_TRUE(IspTables::build(s, PixelMap{})->applyMatrix) << "only exactly 1.0 skips";
-}
-
-TEST(FixedPointMatrix, ReproducesEveryEntryOfRandomMatrices) {
-    std::mt19937 random(7);
-    std::uniform_real_distribution<double> saturation(0.0, 2.0);
-    std::uniform_real_distribution<double> coefficient(-2.5, 2.5);
-    for (int trial = 0; trial < 300; ++trial) {
-        std::array<double, 9> base{};
-        for (double& c : base)
-            c = coefficient(random);
-        ProductTables tables =
-            IspTables::productTables(IspTables::colourMatrix(base, saturation(random)));
-        std::optional<FixedPointMatrix> fixed = FixedPointMatrix::fromTables(tables);
-        ASSERT_TRUE(fixed.has_value()) << "trial " << trial;
-        for (int k = 0; k < 9; ++k) {
-            for (uint32_t v = 0; v < 256; ++v)
-                ASSERT_EQ(fixed->term(k).apply(v), tables[static_cast<size_t>(k)][v]);
-        }
-    }
-}
-
-TEST(FixedPointMatrix, RefusesWhatItCannotRepresent) {
-    ProductTables tables = IspTables::productTables({40, 0, 0, 0, 1, 0, 0, 0, 1});
-    EXPECT_FALSE(FixedPointMatrix::fromTables(tables)) << "too large for 16-bit sums";
-    ProductTables bent = IspTables::productTables({1, 0, 0, 0, 1, 0, 0, 0, 1});
-    bent[4][100] = 7;  // no longer a product table
-    EXPECT_FALSE(FixedPointMatrix::fromTables(bent));
 }
 
 }  // namespace
