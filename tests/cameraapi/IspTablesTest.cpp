@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The pipeline's tables against their formulas at the edges of every control's range.
 #include <gtest/gtest.h>
+
 #include "cameraapi/IspTables.h"
 
 namespace vidscope::api {
