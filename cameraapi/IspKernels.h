@@ -61,6 +61,10 @@ struct IspKernels {
                            const IspTables& tables, OutputLayout layout, uint8_t* dest);
     void (*writeGreyRaw)(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const IspTables& tables, uint8_t* dest);
+    // dst[c * dstStride + r] = src[r * srcStride + c] for r < rows, c < cols; a negative
+    // stride walks backwards.
+    void (*transpose)(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows, uint32_t cols,
+                      uint8_t* dst, ptrdiff_t dstStride);
 };
 
 // The table that maps every byte to itself: a row loop handed it may skip the lookup.

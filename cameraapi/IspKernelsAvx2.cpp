@@ -10,6 +10,7 @@
 #include <array>
 #include <cstring>
 
+#include "cameraapi/IspKernelsTranspose.h"
 #include "cameraapi/IspTables.h"
 #include "cameraapi/IspVectorConstants.h"
 
@@ -558,7 +559,7 @@ VS_AVX2 void reverse(uint8_t* bytes, uint32_t count) {
 
 constexpr IspKernels kAvx2 = {
     "avx2",       bayerRow,  monoSmoothRow, writeDirect, writeMatrix, writeGrey,
-    alternateRow, sumParity, reverse,       nullptr,     nullptr,
+    alternateRow, sumParity, reverse,       nullptr,     nullptr,     transposeBytesAvx2,
 };
 
 }  // namespace

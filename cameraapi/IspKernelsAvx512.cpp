@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 
+#include "cameraapi/IspKernelsTranspose.h"
 #include "cameraapi/IspTables.h"
 
 #define VS_AVX512 __attribute__((target("avx512f,avx512bw,avx512vbmi")))
@@ -410,7 +411,7 @@ VS_AVX512 void reverse(uint8_t* bytes, uint32_t count) {
 
 constexpr IspKernels kAvx512 = {
     "avx512",     bayerRow,  monoSmoothRow, writeDirect,    writeMatrix,  writeGrey,
-    alternateRow, sumParity, reverse,       writeMatrixRaw, writeGreyRaw,
+    alternateRow, sumParity, reverse,       writeMatrixRaw, writeGreyRaw, transposeBytesAvx512,
 };
 
 }  // namespace

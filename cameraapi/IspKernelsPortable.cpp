@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "cameraapi/IspKernels.h"
+#include "cameraapi/IspKernelsTranspose.h"
 #include "cameraapi/IspTables.h"
 
 namespace vidscope::api {
@@ -89,7 +90,7 @@ void reverse(uint8_t* bytes, uint32_t count) {
 
 constexpr IspKernels kPortable = {
     "portable",   bayerRow,  monoSmoothRow, writeDirect, writeMatrix, writeGrey,
-    alternateRow, sumParity, reverse,       nullptr,     nullptr,
+    alternateRow, sumParity, reverse,       nullptr,     nullptr,     transposeBytesPortable,
 };
 
 constexpr ByteTable kIdentity = [] {

@@ -2,13 +2,28 @@
 // Mirroring and rotation of converted rows.
 #include "cameraapi/IspRowWriter.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace vidscope::api {
 namespace {
 
 bool isColour(IspRowWriter::Mode mode) {
     return mode == IspRowWriter::Mode::Colour || mode == IspRowWriter::Mode::GreyAsColour;
+}
+
+bool readsThreePlanes(IspRowWriter::Mode mode) {
+    return mode == IspRowWriter::Mode::Colour || mode == IspRowWriter::Mode::GreyFromColour;
+}
+
+// Kept per thread because two processing threads convert at once; grows to the largest
+// frame the thread has rotated and is reused from then on, so frames do not allocate.
+uint8_t* threadScratch(size_t bytes) {
+    thread_local std::vector<uint8_t> scratch;
+    if (scratch.size() < bytes)
+        scratch.resize(bytes);
+    return scratch.data();
 }
 
 }  // namespace
@@ -22,9 +37,16 @@ IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, M
       layout_(layout),
       pixelBytes_(isColour(mode) ? layout.bytesPerPixel : 1),
       writtenBytes_(isColour(mode) ? 3 : 1),
+      planes_(readsThreePlanes(mode) ? 3 : 1),
       out_(out) {
-    if (tables.map.rotated())
-        band_.resize(size_t{tables.map.width()} * pixelBytes_ * kBandRows);
+    if (!tables.map.rotated())
+        return;
+    const size_t bandBytes = size_t{planes_} * kBandRows * tables.map.width();
+    const size_t tileBytes = size_t{planes_} * kTileColumns * kBandRows;
+    const size_t tileOutBytes = size_t{kTileColumns} * kBandRows * pixelBytes_;
+    band_ = threadScratch(bandBytes + tileBytes + tileOutBytes);
+    tile_ = band_ + bandBytes;
+    tileOut_ = tile_ + tileBytes;
 }
 
 bool IspRowWriter::takesRawPlanes(const IspTables& tables, const IspKernels& kernels, Mode mode) {
@@ -35,80 +57,109 @@ bool IspRowWriter::takesRawPlanes(const IspTables& tables, const IspKernels& ker
 
 void IspRowWriter::write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b) {
     const uint32_t width = tables_.map.width();
+    if (tables_.map.rotated()) {
+        keepInBand(y, r, g, b);
+        return;
+    }
     PixelMap::RowPlacement placement = tables_.map.row(y);
     if (placement.step == -1) {
         // A mirrored row is the forward write of the reversed planes, ending where it began.
         kernels_.reverse(r, width);
-        if (mode_ == Mode::Colour || mode_ == Mode::GreyFromColour) {
+        if (planes_ == 3) {
             kernels_.reverse(g, width);
             kernels_.reverse(b, width);
         }
-        placement = {placement.base - (width - 1), 1};
+        placement.base -= width - 1;
     }
-    if (placement.step == 1) {
-        writeForward(r, g, b, out_ + placement.base * pixelBytes_);
-        return;
-    }
+    writeForward(r, g, b, width, out_ + placement.base * pixelBytes_);
+}
+
+void IspRowWriter::keepInBand(uint32_t y, const uint8_t* r, const uint8_t* g, const uint8_t* b) {
+    const uint32_t width = tables_.map.width();
+    const size_t planeBytes = size_t{kBandRows} * width;
     if (bandRows_ == 0)
         bandFirst_ = y;
-    writeForward(r, g, b, band_.data() + size_t{bandRows_} * width * pixelBytes_);
+    uint8_t* row = band_ + size_t{bandRows_} * width;
+    std::memcpy(row, r, width);
+    if (planes_ == 3) {
+        std::memcpy(row + planeBytes, g, width);
+        std::memcpy(row + 2 * planeBytes, b, width);
+    }
     ++bandRows_;
     if (bandRows_ == kBandRows || y + 1 == tables_.map.height())
         flushBand();
 }
 
-namespace {
-
-// Copies `rows` pixels of `Bytes` bytes each, one from every band row at column x, into
-// consecutive output pixels `next` bytes apart. The fixed size lets each copy be one move.
-template <size_t Bytes>
-void copyColumn(const uint8_t* from, size_t rowBytes, uint8_t* to, int64_t next, uint32_t rows) {
-    for (uint32_t j = 0; j < rows; ++j, to += next, from += rowBytes)
-        std::memcpy(to, from, Bytes);
-}
-
-}  // namespace
-
 void IspRowWriter::flushBand() {
-    const uint32_t width = tables_.map.width();
-    const size_t rowBytes = size_t{width} * pixelBytes_;
-    const PixelMap::RowPlacement first = tables_.map.row(bandFirst_);
-    // Consecutive source rows land in neighbouring output columns.
-    const int64_t nextRow = (tables_.map.row(bandFirst_ + 1).base - first.base) * pixelBytes_;
-    for (uint32_t x = 0; x < width; ++x) {
-        uint8_t* to = out_ + (first.base + int64_t{x} * first.step) * pixelBytes_;
-        const uint8_t* from = band_.data() + size_t{x} * pixelBytes_;
-        if (writtenBytes_ == 3)
-            copyColumn<3>(from, rowBytes, to, nextRow, bandRows_);
-        else
-            copyColumn<1>(from, rowBytes, to, nextRow, bandRows_);
+    const PixelMap& map = tables_.map;
+    const uint32_t width = map.width();
+    // Source column x of the band becomes one run of an output row. Under mirror Y the band's
+    // rows follow each other along that run; otherwise they run backwards, so the transpose
+    // starts from the band's last row.
+    const bool forwards = map.mirrorY();
+    const uint32_t firstRow = forwards ? 0 : bandRows_ - 1;
+    const ptrdiff_t rowStep = forwards ? ptrdiff_t{width} : -ptrdiff_t{width};
+    const PixelMap::RowPlacement run = map.row(bandFirst_ + firstRow);
+    const uint8_t* from = band_ + size_t{firstRow} * width;
+    for (uint32_t x0 = 0; x0 < width; x0 += kTileColumns) {
+        const uint32_t cols = std::min(kTileColumns, width - x0);
+        if (mode_ == Mode::Grey) {
+            // Grey samples are the output: transpose them straight into place.
+            kernels_.transpose(from + x0, rowStep, bandRows_, cols, out_ + run.base + x0 * run.step,
+                               run.step);
+        } else {
+            flushTile(from + x0, rowStep, x0, cols, run);
+        }
     }
     bandRows_ = 0;
 }
 
+void IspRowWriter::flushTile(const uint8_t* from, ptrdiff_t rowStep, uint32_t x0, uint32_t cols,
+                             PixelMap::RowPlacement run) {
+    const uint32_t rows = bandRows_;
+    const size_t planeBytes = size_t{kBandRows} * tables_.map.width();
+    uint8_t* tiles[3] = {nullptr, nullptr, nullptr};
+    for (uint32_t p = 0; p < planes_; ++p) {
+        tiles[p] = tile_ + size_t{p} * kTileColumns * kBandRows;
+        kernels_.transpose(from + p * planeBytes, rowStep, rows, cols, tiles[p], rows);
+    }
+    const size_t runBytes = size_t{rows} * pixelBytes_;
+    auto runStart = [&](uint32_t t) {
+        return out_ + (run.base + int64_t{x0 + t} * run.step) * pixelBytes_;
+    };
+    // The row loops write whole pixels of the tile; a byte they leave alone must come out as
+    // the output held it.
+    if (writtenBytes_ < pixelBytes_) {
+        for (uint32_t t = 0; t < cols; ++t)
+            std::memcpy(tileOut_ + t * runBytes, runStart(t), runBytes);
+    }
+    writeForward(tiles[0], tiles[1], tiles[2], cols * rows, tileOut_);
+    for (uint32_t t = 0; t < cols; ++t)
+        std::memcpy(runStart(t), tileOut_ + t * runBytes, runBytes);
+}
+
 void IspRowWriter::writeForward(const uint8_t* r, const uint8_t* g, const uint8_t* b,
-                                uint8_t* dest) {
-    const uint32_t width = tables_.map.width();
+                                uint32_t count, uint8_t* dest) {
     switch (mode_) {
         case Mode::Colour:
             if (rawPlanes_)
-                kernels_.writeMatrixRaw(r, g, b, width, tables_, layout_, dest);
+                kernels_.writeMatrixRaw(r, g, b, count, tables_, layout_, dest);
             else if (tables_.applyMatrix)
-                kernels_.writeMatrix(r, g, b, width, tables_, layout_, dest);
+                kernels_.writeMatrix(r, g, b, count, tables_, layout_, dest);
             else
-                kernels_.writeDirect(r, g, b, width, layout_, dest);
+                kernels_.writeDirect(r, g, b, count, layout_, dest);
             break;
         case Mode::GreyFromColour:
             if (rawPlanes_)
-                kernels_.writeGreyRaw(r, g, b, width, tables_, dest);
+                kernels_.writeGreyRaw(r, g, b, count, tables_, dest);
             else
-                kernels_.writeGrey(r, g, b, width, dest);
+                kernels_.writeGrey(r, g, b, count, dest);
             break;
         case Mode::Grey:
-            std::memcpy(dest, r, width);
+            std::memcpy(dest, r, count);
             break;
         case Mode::GreyAsColour:
-            kernels_.writeDirect(r, r, r, width, layout_, dest);
+            kernels_.writeDirect(r, r, r, count, layout_, dest);
             break;
     }
 }

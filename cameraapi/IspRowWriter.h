@@ -2,8 +2,8 @@
 // Places converted source rows into the output image through the pixel map.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "cameraapi/IspKernels.h"
 #include "cameraapi/IspTables.h"
@@ -32,13 +32,19 @@ public:
     void write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b);
 
 private:
-    // Rotated output is written in bands of source rows: each source column of a band is a
-    // short run of adjacent output pixels, where single rows would touch one cache line per
-    // pixel.
+    // Rotated output turns source rows into output columns, which written one at a time would
+    // touch a cache line (and often a page) per pixel. The planes of a band of source rows are
+    // kept instead, then transposed a tile at a time, so that the output is written along its
+    // rows, kBandRows pixels at a time, by the same row loops as unrotated output.
     static constexpr uint32_t kBandRows = 32;
+    static constexpr uint32_t kTileColumns = 64;
 
-    void writeForward(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint8_t* dest);
+    void writeForward(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                      uint8_t* dest);
+    void keepInBand(uint32_t y, const uint8_t* r, const uint8_t* g, const uint8_t* b);
     void flushBand();
+    void flushTile(const uint8_t* from, ptrdiff_t rowStep, uint32_t x0, uint32_t cols,
+                   PixelMap::RowPlacement run);
 
     const IspTables& tables_;
     const IspKernels& kernels_;
@@ -47,9 +53,15 @@ private:
     OutputLayout layout_;
     uint32_t pixelBytes_;    // what one output pixel occupies
     uint32_t writtenBytes_;  // what of it is written
+    uint32_t planes_;        // how many of r, g, b the mode reads
     uint8_t* out_;
-    std::vector<uint8_t> band_;  // converted rows on their way to output columns
-    uint32_t bandFirst_ = 0;     // source row of the band's first row
+    // Rotation scratch of the calling thread (one writer at a time per thread): the band's
+    // planes, kBandRows rows of the map's width each; a tile of them transposed; the tile's
+    // output pixels.
+    uint8_t* band_ = nullptr;
+    uint8_t* tile_ = nullptr;
+    uint8_t* tileOut_ = nullptr;
+    uint32_t bandFirst_ = 0;  // source row of the band's first row
     uint32_t bandRows_ = 0;
 };
 

@@ -19,7 +19,7 @@ struct Case {
 struct Variant {
     double saturation;
     std::array<double, 9> ccm;
-    uint16_t flags;
+    bool enhancement;
 };
 
 // Exact multipliers; coefficients such as 0.35 and 0.7 whose products round onto the next
@@ -30,13 +30,18 @@ constexpr std::array<double, 9> kCarriedCcm = {1.55,  -0.35, -0.2, -0.25, 1.7,
 constexpr std::array<double, 9> kHugeCcm = {33.0, -32.5, 0.5, 0.2, 0.6, 0.2, -40.0, 0.0, 41.0};
 
 const Variant kVariants[] = {
-    {1.0, kPlainCcm, 0},                                // channel tables only
-    {1.6, kPlainCcm, 0},                                // saturation, clamped both ways
-    {1.0, kPlainCcm, kFlagEnhancement | kFlagMirrorX},  // negative terms
-    {1.0, kPlainCcm, kFlagRotate | kFlagMirrorY},       // placement only
-    {1.0, kCarriedCcm, kFlagEnhancement},               // carried products
-    {1.0, kHugeCcm, kFlagEnhancement | kFlagMirrorX},   // no 16-bit form at all
+    {1.0, kPlainCcm, false},   // channel tables only
+    {1.6, kPlainCcm, false},   // saturation, clamped both ways
+    {1.0, kPlainCcm, true},    // negative terms
+    {1.0, kCarriedCcm, true},  // carried products
+    {1.0, kHugeCcm, true},     // no 16-bit form at all
 };
+
+// Every combination of mirror X, mirror Y and rotation.
+uint16_t geometry(size_t index) {
+    return static_cast<uint16_t>((index & 1 ? kFlagMirrorX : 0) | (index & 2 ? kFlagMirrorY : 0) |
+                                 (index & 4 ? kFlagRotate : 0));
+}
 
 TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     const std::vector<const IspKernels*> sets = IspDispatch::available();
@@ -53,7 +58,10 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     // Up to and past one, two and three blocks of 32 and 64 pixels, as the loops take them.
     const uint32_t widths[] = {2,  4,  6,  8,  14, 16,  30,  32,  34,  48,
                                62, 64, 66, 96, 98, 100, 130, 194, 258, 7};
-    const uint32_t heights[] = {2, 4, 6, 10, 5};
+    std::array<bool, 8> sawGeometry{};
+    // Rotated frames pass through bands of 32 rows and tiles of 64 columns: partial ones,
+    // exactly one, and one and a bit.
+    const uint32_t heights[] = {2, 4, 6, 10, 5, 32, 34};
     uint32_t seed = 1;
     // How the colour tables of the matrix variants came out: each vector path must be met.
     bool sawExact = false;
@@ -65,6 +73,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                 for (size_t v = 0; v < std::size(kVariants); ++v, ++seed) {
                     const Variant& variant = kVariants[v];
                     const double step = static_cast<double>(v % 4);
+                    const size_t placement = seed % 8;
+                    sawGeometry[placement] = true;
                     TestPipeline t(c.cls, w, h);
                     t.pipeline.updateColour([&](ImageSettings& s) {
                         s.gamma = 0.45 + 0.3 * step;
@@ -74,7 +84,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                         s.wbGainB = 1.8 - 0.3 * step;
                         s.saturation = variant.saturation;
                         s.ccm = variant.ccm;
-                        s.flags = variant.flags;
+                        s.flags = static_cast<uint16_t>(
+                            geometry(placement) | (variant.enhancement ? kFlagEnhancement : 0));
                     });
                     t.pipeline.rebuildPixelMap(w, h);
                     if (const auto tables = t.pipeline.tables(); tables->applyMatrix) {
@@ -92,16 +103,96 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                     for (size_t k = 1; k < sets.size(); ++k) {
                         ASSERT_EQ(t.convert(raw, c.format, *sets[k]), expected)
                             << sets[k]->name << " " << w << "x" << h << " variant " << v
-                            << " format " << c.format << " class " << int(c.cls);
+                            << " format " << c.format << " class " << int(c.cls) << " flags "
+                            << geometry(placement);
                         ASSERT_EQ(t.mean(), expectedMean) << sets[k]->name;
                     }
                 }
             }
         }
     }
+    EXPECT_EQ(std::count(sawGeometry.begin(), sawGeometry.end(), true), 8);
     EXPECT_TRUE(sawExact);
     EXPECT_TRUE(sawCarried);
     EXPECT_TRUE(sawNoForm);
+}
+
+TEST(IspKernels, TransposeAnyShapeEitherWay) {
+    // Past the 16-row blocks and the 32- and 64-column blocks of the vector forms.
+    const uint32_t rowCounts[] = {1, 15, 16, 17, 32, 33};
+    const uint32_t colCounts[] = {1, 16, 31, 32, 33, 64, 65, 130};
+    for (const IspKernels* set : IspDispatch::available()) {
+        for (uint32_t rows : rowCounts) {
+            for (uint32_t cols : colCounts) {
+                for (int direction = 0; direction < 4; ++direction) {
+                    // Strides wider than the data, so that a stray write shows in the gaps.
+                    const ptrdiff_t srcPitch = cols + 3;
+                    const ptrdiff_t dstPitch = rows + 5;
+                    const std::vector<uint8_t> src =
+                        randomFrame(size_t(srcPitch) * rows, rows * 131 + cols);
+                    std::vector<uint8_t> dst(size_t(dstPitch) * cols, 0xEE);
+                    const bool srcBack = (direction & 1) != 0;
+                    const bool dstBack = (direction & 2) != 0;
+                    const uint8_t* from = src.data() + (srcBack ? (rows - 1) * srcPitch : 0);
+                    uint8_t* to = dst.data() + (dstBack ? (cols - 1) * dstPitch : 0);
+                    set->transpose(from, srcBack ? -srcPitch : srcPitch, rows, cols, to,
+                                   dstBack ? -dstPitch : dstPitch);
+                    for (uint32_t c = 0; c < cols; ++c) {
+                        const size_t line = size_t(dstBack ? cols - 1 - c : c) * dstPitch;
+                        for (uint32_t r = 0; r < dstPitch; ++r) {
+                            const uint32_t sourceRow = srcBack ? rows - 1 - r : r;
+                            const uint8_t want = r < rows ? src[sourceRow * srcPitch + c] : 0xEE;
+                            ASSERT_EQ(dst[line + r], want)
+                                << set->name << " " << rows << "x" << cols << " direction "
+                                << direction << " at column " << c << " row " << r;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(IspKernels, RotatedBandsLandWhereThePixelMapSays) {
+    // Several bands and tiles, the last of each partial.
+    const uint32_t w = 134;
+    const uint32_t h = 70;
+    const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, 23);
+    const std::vector<Case> cases = {
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24},
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES},
+        {PipelineClass::BayerBGGR, CAMERA_FORMAT_GRAY8},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
+    };
+    for (const IspKernels* set : IspDispatch::available()) {
+        for (const Case& c : cases) {
+            for (const uint16_t colour : {uint16_t{0}, kFlagEnhancement}) {
+                TestPipeline t(c.cls, w, h);
+                t.pipeline.updateColour([&](ImageSettings& s) {
+                    s.ccm = kPlainCcm;
+                    s.flags = colour;
+                });
+                const std::vector<uint8_t> plain = t.convert(raw, c.format, *set);
+                const size_t p = plain.size() / raw.size();
+                for (size_t index = 1; index < 8; ++index) {
+                    const uint16_t flags = geometry(index) | colour;
+                    t.pipeline.update([&](ImageSettings& s) { s.flags = flags; });
+                    t.pipeline.rebuildPixelMap(w, h);
+                    // Every output byte is compared, the fourth that is never written too.
+                    const std::vector<uint8_t> moved = t.convert(raw, c.format, *set);
+                    const std::vector<uint32_t> map = t.pipeline.tables()->map.materialize();
+                    for (size_t i = 0; i < map.size(); ++i) {
+                        for (size_t k = 0; k < p; ++k) {
+                            ASSERT_EQ(moved[map[i] * p + k], plain[i * p + k])
+                                << set->name << " flags " << flags << " source pixel " << i
+                                << " format " << c.format << " class " << int(c.cls);
+                        }
+                    }
+                }
+            }
+        }
+    }
 }
 
 // Entry v of table k from the carried form, as a vector lane adds it up.
