@@ -31,14 +31,15 @@ public:
     // modes read only `r`.
     void write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b);
 
-private:
     // Rotated output turns source rows into output columns, which written one at a time would
     // touch a cache line (and often a page) per pixel. The planes of a band of source rows are
     // kept instead, then transposed a tile at a time, so that the output is written along its
-    // rows, kBandRows pixels at a time, by the same row loops as unrotated output.
-    static constexpr uint32_t kBandRows = 32;
+    // rows, kBandRows pixels at a time, by the same row loops as unrotated output. Taller
+    // bands cost scratch (three planes of the frame's width each) and win less and less.
+    static constexpr uint32_t kBandRows = 128;
     static constexpr uint32_t kTileColumns = 64;
 
+private:
     void writeForward(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                       uint8_t* dest);
     void keepInBand(uint32_t y, const uint8_t* r, const uint8_t* g, const uint8_t* b);
