@@ -7,9 +7,9 @@
 #include <memory>
 #include <optional>
 
-#include "cameraapi/ProductTables.h"
 #include "cameraapi/ImageSettings.h"
 #include "cameraapi/PixelMap.h"
+#include "cameraapi/ProductTables.h"
 
 namespace vidscope::api {
 
