@@ -57,7 +57,8 @@ protected:
         // application does when it loads a parameter group.
         ASSERT_TRUE(CameraSetExposure(0, 100));
         ASSERT_TRUE(CameraResetStream(0));
-        ASSERT_TRUE(CameraSetTimeout(0, 5000));  // sanitizer builds render slowly
+        // Sanitizer builds under load take seconds to render a new frame size.
+        ASSERT_TRUE(CameraSetTimeout(0, 20000));
     }
 
     static unsigned short smallResolution() {
@@ -201,9 +202,10 @@ TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
 TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
     const StepCase cases[] = {
         // Bright: the exposure is short, the gain the loop asks for stays at or below unity.
-        {0x013B, 3.0, 2.0, 100},
-        {0x050B, 2.0, 1.0, 100},
-        {0x012B, 2.0, 1.0, 100},
+        // The 0x0130 family reads the loop's gain as twice its value: unity at 8.
+        {0x013B, 6.0, 4.0, 100},
+        {0x050B, 4.0, 2.0, 100},
+        {0x012B, 4.0, 2.0, 100},
         {0x3E6B, 3.0, 2.0, 100},
         // Dark: the gain at the loop's cap, the exposure long.
         {0x013B, 0.05, 0.025, 70},
@@ -213,7 +215,7 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
         {0x012B, 0.05, 0.025, 70},
         {0x0A0B, 0.1, 0.05, 70},
         {0x3E6B, 0.4, 0.15, 100},
-        {0x3E7B, 0.4, 0.1, 100},
+        {0x3E7B, 0.4, 0.15, 100},
     };
     for (const StepCase& c : cases) {
         SCOPED_TRACE(c.describe());
@@ -230,12 +232,13 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
 
 // In between, the gain follows the exposure: one correction changes both, so it overshoots
 // by the gain's share, and the gain moves in whole steps. The brightness may then alternate
-// around the target for good, but must stay close to it.
+// around the target for good, but must stay close to it. Each case settles first in low
+// light, where it reliably can, then steps into the ordinary light and back.
 TEST_F(LoopOnSceneTest, ExposureAndGainStayNearTheTargetInOrdinaryLight) {
     const StepCase cases[] = {
-        {0x013B, 0.4, 1.0, 100},
-        {0x012B, 1.0, 0.4, 100},
-        {0x0A0B, 0.4, 1.0, 100},
+        {0x013B, 0.1, 1.0, 100},
+        {0x012B, 0.1, 0.4, 100},
+        {0x0A0B, 0.25, 1.0, 100},
     };
     for (const StepCase& c : cases) {
         SCOPED_TRACE(c.describe());
