@@ -12,7 +12,6 @@
 #include "cameraapi/CameraIspRunner.h"
 #include "cameraapi/FrameAssembler.h"
 #include "cameraapi/LastError.h"
-#include "cameraapi/ModelTable.h"
 #include "cameraapi/OutputSize.h"
 #include "cameraapi/TransferRing.h"
 #include "cameraapi/VendorRequest.h"
@@ -214,7 +213,6 @@ extern "C" bool CameraGetImageBufferSizeFor(int index, unsigned int* size, unsig
     ApiCall call(index, LockMode::None);
     if (!call)
         return false;
-    const ModelRow* row = ModelTable::row(call.context().modelIndex);
-    const bool yuv = row != nullptr && row->pipelineClass == PipelineClass::Yuv422;
-    return reportSize(OutputSize::forImage(yuv, width, height, flags), size);
+    return reportSize(OutputSize::forImage(OutputSize::isYuv(call.context()), width, height, flags),
+                      size);
 }

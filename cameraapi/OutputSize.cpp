@@ -8,14 +8,15 @@
 #include "cameraapi/ModelTable.h"
 
 namespace vidscope::api {
-namespace {
 
-bool isYuv(const CameraContext& context) {
+bool OutputSize::isYuv(const CameraContext& context) {
     const ModelRow* row = ModelTable::row(context.modelIndex);
     return row != nullptr && row->pipelineClass == PipelineClass::Yuv422;
 }
 
-}  // namespace
+uint32_t OutputSize::conversionBytesPerPixel(const CameraContext& context) {
+    return isYuv(context) ? 2 : 1;
+}
 
 uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_t flags) {
     const uint64_t pixels = uint64_t{width} * height;
@@ -39,7 +40,8 @@ uint64_t OutputSize::frameBytes(const CameraContext& context) {
 }
 
 uint64_t OutputSize::conversionInputBytes(const CameraContext& context) {
-    return forImage(isYuv(context), context.outputWidth(), context.outputHeight(), kFormatRaw);
+    return uint64_t{conversionBytesPerPixel(context)} * context.outputWidth() *
+           context.outputHeight();
 }
 
 }  // namespace vidscope::api

@@ -27,8 +27,12 @@ public:
     static uint64_t forQuery(const CameraContext& context, uint32_t flags);
     // bytesPerPixel x width x height of the frame the camera sends.
     static uint64_t frameBytes(const CameraContext& context);
-    // What the conversion reads of a raw frame: two bytes per pixel for a YUV camera, one
-    // otherwise, whatever bytes per pixel the last resolution reply claimed.
+    // Whether the camera's frames are YUV (converted from two bytes per pixel).
+    static bool isYuv(const CameraContext& context);
+    // What the conversion reads per pixel of a raw frame: two for a YUV camera, one otherwise,
+    // whatever bytes per pixel the last resolution reply claimed.
+    static uint32_t conversionBytesPerPixel(const CameraContext& context);
+    // The same for the whole frame at the current output size.
     static uint64_t conversionInputBytes(const CameraContext& context);
 };
 

@@ -9,6 +9,7 @@
 #include "cameraapi/ApiLog.h"
 #include "cameraapi/ControlCallSupport.h"
 #include "cameraapi/ExposureTiming.h"
+#include "cameraapi/OutputSize.h"
 #include "cameraapi/RoiWindow.h"
 #include "cameraapi/VendorRequest.h"
 #include "usb/UsbDevice.h"
@@ -70,8 +71,8 @@ bool fitsBuffers(const CameraContext& context, const Record& r) {
     const ModelRow* row = ModelTable::row(context.modelIndex);
     if (row == nullptr)
         return false;
-    const uint32_t converted = row->pipelineClass == PipelineClass::Yuv422 ? 2 : 1;
-    return r.width <= row->maxWidth && r.height <= row->maxHeight && r.bytesPerPixel >= converted;
+    return r.width <= row->maxWidth && r.height <= row->maxHeight &&
+           r.bytesPerPixel >= OutputSize::conversionBytesPerPixel(context);
 }
 
 // The settings fields the application stores under fixed key names, in lookup order.
