@@ -119,16 +119,21 @@ protected:
         return -1;
     }
 
-    // Settles under `before`, then steps the light to `after` and settles again. The ring
-    // still holds frames exposed under the old light; they are dropped so that the loop
-    // meets the step at once, as a paced camera would show it.
+    // Changes the scene's light. The ring still holds frames exposed under the old light;
+    // they are dropped so that the loop meets the step at once, as a paced camera would
+    // show it.
+    void stepLight(double light) {
+        firmware().setIllumination(light);
+        ASSERT_TRUE(CameraResetStream(0));
+    }
+
+    // Settles under `before`, then steps the light to `after` and settles again.
     void settleAcrossStep(double before, double after, int target) {
         firmware().setIllumination(before);
         ASSERT_TRUE(CameraSetAETarget(0, target));
         ASSERT_GT(framesToSettle(target, kFrameLimit), 0) << "never reached the target";
         settledExposure_ = CameraGetExposure(0);
-        firmware().setIllumination(after);
-        ASSERT_TRUE(CameraResetStream(0));
+        stepLight(after);
         EXPECT_GT(framesToSettle(target, kFrameLimit), 0) << "did not recover from the step";
         EXPECT_LT(darkest_, target - 20) << "the loop never saw the darker scene";
     }
@@ -221,8 +226,7 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
         SCOPED_TRACE(c.describe());
         startLoop(c);
         for (double light : {c.after, c.before}) {
-            firmware().setIllumination(light);
-            ASSERT_TRUE(CameraResetStream(0));
+            stepLight(light);
             EXPECT_GT(framesToSettle(c.target, kStepFrameLimit), 0)
                 << "did not settle after the step to " << light << "; " << loopState();
         }
@@ -244,8 +248,7 @@ TEST_F(LoopOnSceneTest, ExposureAndGainStayNearTheTargetInOrdinaryLight) {
         SCOPED_TRACE(c.describe());
         startLoop(c);
         for (double light : {c.after, c.before}) {
-            firmware().setIllumination(light);
-            ASSERT_TRUE(CameraResetStream(0));
+            stepLight(light);
             framesToSettle(c.target, kStepFrameLimit);
             int worst = 0;
             for (int frame = 0; frame < 40; ++frame) {
