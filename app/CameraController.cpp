@@ -85,6 +85,7 @@ void CameraController::clearQueueAndFree(bool logFreeFailure) {
     pipeline_.clearQueue();
     if (!CameraFree(currentCamera.load()) && logFreeFailure)
         logFailure("CameraFree");
+    emit cameraChanged(-1);
 }
 
 void CameraController::deviceChange(int index) {
@@ -104,7 +105,8 @@ void CameraController::deviceChange(int index) {
 void CameraController::openCamera(int index) {
     clearQueueAndFree(false);
     currentCamera.store(index);
-    if (!CameraInit(index))
+    const bool opened = CameraInit(index);
+    if (!opened)
         logFailure("CameraInit");
     if (!CameraLoadParameter(index, 0))
         logFailure("CameraLoadParameter");
@@ -114,6 +116,8 @@ void CameraController::openCamera(int index) {
     const unsigned int format = storedParam("image_format");
     imageFormat.store(format == 1 || format == 2 || format == 4 ? int(format) : 4);
     emit cameraOpened();
+    if (opened)
+        emit cameraChanged(index);
     widgets_.resolutionBox->clear();
     const int n = CameraGetResolutionCount(index);
     if (n <= 0) {

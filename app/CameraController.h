@@ -52,6 +52,9 @@ signals:
     void toTable(QString type, int num_error);
     // A camera was opened: the dialogs that show camera state refresh themselves.
     void cameraOpened();
+    // The current camera changed: its index once it is open, -1 while none is. Windows that
+    // show camera values refresh on the index and disable their camera controls on -1.
+    void cameraChanged(int index);
     // Video started or paused (timed shots follow these).
     void videoStarted();
     void videoPaused();

@@ -20,6 +20,7 @@
 #include "LiveImageItem.h"
 #include "MeasureScene.h"
 #include "MeasureTools.h"
+#include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
 #include "vidscope/camera_api.h"
@@ -64,6 +65,7 @@ MainWindow::MainWindow(QWidget* parent)
     ui_->menuSettings->setEnabled(false);
     setWindowIcon(QIcon(QStringLiteral(":/icon/app")));
 
+    TranslatableWindows::instance().add(this, [this] { ui_->retranslateUi(this); });
     settings_ = std::make_unique<AppSettings>();
     scene_ = new MeasureScene(this);
     ui_->gvMain->setScene(scene_);
@@ -188,7 +190,7 @@ void MainWindow::loadTranslation(int lang) {
     QTranslator translator;
     loadTranslationFile(translator, lang == 0 ? kChineseTranslation : kEnglishTranslation);
     QCoreApplication::installTranslator(&translator);
-    ui_->retranslateUi(this);
+    TranslatableWindows::instance().retranslateAll();
     QCoreApplication::removeTranslator(&translator);
 }
 
@@ -222,6 +224,10 @@ void MainWindow::setDrawROIState(bool draw) {
     }
 }
 
+// Placeholder until the timed-shot scheduler lands: the settings dialog can already call these.
+void MainWindow::createShotTimer(int /*time*/, int /*unit*/, double /*scale*/) {}
+void MainWindow::shutdownShotTimer() {}
+
 void MainWindow::zoomIn() {
     ui_->gvMain->zoomIn();
 }
@@ -252,7 +258,7 @@ void MainWindow::switchLanguage() {
         settings_->setLanguage(0);
     }
     QCoreApplication::installTranslator(&translator);
-    ui_->retranslateUi(this);
+    TranslatableWindows::instance().retranslateAll();
     QCoreApplication::removeTranslator(&translator);
 }
 

@@ -64,11 +64,17 @@ signals:
     // One line of the message log: an API function's name and the caller's last error, or an
     // event text with its number 18 to 22.
     void toTable(QString type, int num_error);
+    // A region was picked on the image in region-pick mode (x, y even; width, height multiples
+    // of 4): the settings dialog takes it into its ROI fields and applies it.
+    void regionPicked(int x, int y, int width, int height);
 
 public slots:
     void pauseVideo();
     void streamVideo();
     void setDrawROIState(bool draw);
+    // Timed shots, switched by the settings dialog's "On Time Shot" group.
+    void createShotTimer(int time, int unit, double scale);
+    void shutdownShotTimer();
     void zoomIn();
     void zoomOut();
     void resetView();
