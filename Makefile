@@ -8,6 +8,12 @@ JOBS         ?= $(shell nproc)
 PACKAGES     := $(shell grep -v -e '^\#' -e '^$$' packaging/build-deps.txt)
 SUDO         := $(if $(filter 0,$(shell id -u)),,sudo)
 VIRTUAL      ?= 3E00,0500,012B
+# Rebuilds of other trees and build types (sanitizers, clean CI clones) reuse compiled objects.
+CCACHE       := $(shell command -v ccache 2>/dev/null)
+LAUNCHER     := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
+# Paths relative to the checkout, so that a clone in another folder hits the same entries.
+export CCACHE_BASEDIR   := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: all deps configure build test run demo test-asan test-tsan fuzz clean
 
@@ -24,7 +30,7 @@ deps:
 	fi
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(LAUNCHER) $(CMAKE_FLAGS)
 
 configure: deps $(BUILD)/build.ninja
 
