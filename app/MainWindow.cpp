@@ -14,6 +14,7 @@
 #include "AppGlobals.h"
 #include "AppSettings.h"
 #include "CameraController.h"
+#include "DiagnosticWindows.h"
 #include "DockMessage.h"
 #include "GuiLog.h"
 #include "ImageView.h"
@@ -91,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent)
         *videoPipeline_, CameraWidgets{cameraBox_, resolutionBox_, ui_->action_Stop,
                                        ui_->actionSingle_Capture, ui_->actionOpen});
     connect(cameraController_.get(), &CameraController::toTable, this, &MainWindow::toTable);
+    // Before the first camera opens: the IO control applies its stored settings to it.
+    diagnostics_ = new DiagnosticWindows(*this);
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }
