@@ -2,6 +2,7 @@
 // "R/W Register": single sensor registers and EEPROM bytes, and the camera's 12-byte user data.
 #include "RWRegister.h"
 
+#include <algorithm>
 #include <array>
 
 #include "AppGlobals.h"
@@ -27,8 +28,15 @@ std::optional<unsigned short> RWRegister::parseHex(const QString& text) {
         digits = digits.mid(2);
     bool ok = false;
     const qulonglong value = digits.toULongLong(&ok, 16);
-    if (!ok)
-        return 0;
+    if (!ok) {
+        // Hex digits too many for 64 bits are a large number, not garbage.
+        const bool allHex =
+            !digits.isEmpty() && std::all_of(digits.begin(), digits.end(), [](QChar c) {
+                return c.isDigit() ||
+                       (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
+            });
+        return allHex ? std::nullopt : std::optional<unsigned short>(0);
+    }
     if (value > 0xFFFF)
         return std::nullopt;
     return static_cast<unsigned short>(value);
