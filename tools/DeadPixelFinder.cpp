@@ -28,6 +28,11 @@ public:
         }
         heap_.push({x, y, brightness});
     }
+    // The last column that can still hold a kept candidate: once the slots are full, nothing
+    // right of the last kept one can enter any more.
+    int lastUsefulColumn(int width) const {
+        return heap_.size() == size_t(DeadPixelList::kSlots) ? heap_.top().x : width - 1;
+    }
     // In column order.
     std::vector<Candidate> take() {
         std::vector<Candidate> out;
@@ -48,12 +53,20 @@ private:
     std::priority_queue<Candidate, std::vector<Candidate>, LaterFirst> heap_;
 };
 
-// Per-pixel readers: the brightest channel and whether the pixel is gray.
+// Readers of one picture layout: the brightest channel of a whole row, and whether one pixel
+// is gray (R = G = B).
 struct Rgb32Reader {
     const QImage& image;
-    const QRgb* row(int y) const { return reinterpret_cast<const QRgb*>(image.constScanLine(y)); }
     static int brightest(QRgb p) { return std::max({qRed(p), qGreen(p), qBlue(p)}); }
-    static bool isGray(QRgb p) { return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p); }
+    void fillBrightest(int y, int columns, uint8_t* out) const {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < columns; ++x)
+            out[x] = uint8_t(brightest(row[x]));
+    }
+    bool isGray(int x, int y) const {
+        const QRgb p = reinterpret_cast<const QRgb*>(image.constScanLine(y))[x];
+        return qRed(p) == qGreen(p) && qGreen(p) == qBlue(p);
+    }
 };
 
 struct IndexedReader {
@@ -67,36 +80,53 @@ struct IndexedReader {
         for (int i = 0; i < 256; ++i) {
             const QRgb c = grayscale ? qRgb(i, i, i) : (i < table.size() ? table[i] : 0);
             brightestOf[i] = uint8_t(Rgb32Reader::brightest(c));
-            grayOf[i] = Rgb32Reader::isGray(c);
+            grayOf[i] = qRed(c) == qGreen(c) && qGreen(c) == qBlue(c);
         }
     }
-    const uchar* row(int y) const { return image.constScanLine(y); }
-    int brightest(uchar p) const { return brightestOf[p]; }
-    bool isGray(uchar p) const { return grayOf[p]; }
+    void fillBrightest(int y, int columns, uint8_t* out) const {
+        const uchar* row = image.constScanLine(y);
+        for (int x = 0; x < columns; ++x)
+            out[x] = brightestOf[row[x]];
+    }
+    bool isGray(int x, int y) const { return grayOf[image.constScanLine(y)[x]]; }
 };
 
+// Three rows of brightest channels roll down the picture, so each pixel's channels are read
+// once however many neighbour tests look at them; rows outside the picture are zeros.
 template <typename Reader>
 void scan(const Reader& reader, int width, int height, int threshold, FirstInColumnOrder& out) {
+    std::vector<uint8_t> rows(size_t(width) * 3, 0);
+    uint8_t* above = rows.data();
+    uint8_t* row = above + width;
+    uint8_t* below = row + width;
+    reader.fillBrightest(0, width, row);
     for (int y = 0; y < height; ++y) {
-        const auto* row = reader.row(y);
-        const auto* above = y > 0 ? reader.row(y - 1) : nullptr;
-        const auto* below = y + 1 < height ? reader.row(y + 1) : nullptr;
-        for (int x = 0; x < width; ++x) {
-            const int m = reader.brightest(row[x]);
+        // Columns past the limit cannot be kept; one more is read for the right neighbour.
+        const int end = std::min(width, out.lastUsefulColumn(width) + 1);
+        const int read = std::min(width, end + 1);
+        if (y + 1 < height)
+            reader.fillBrightest(y + 1, read, below);
+        else
+            std::fill(below, below + width, 0);
+        for (int x = 0; x < end; ++x) {
+            const int m = row[x];
             // All three channels below the threshold is the same as the brightest one below it.
             if (m < threshold)
                 continue;
-            if (reader.isGray(row[x])) {
+            if (reader.isGray(x, y)) {
                 out.offer(x, y, m);
                 continue;
             }
-            const int left = x > 0 ? reader.brightest(row[x - 1]) : 0;
-            const int right = x + 1 < width ? reader.brightest(row[x + 1]) : 0;
-            const int up = above ? reader.brightest(above[x]) : 0;
-            const int down = below ? reader.brightest(below[x]) : 0;
-            if (m > left && m > right && m > up && m > down)
+            const int left = x > 0 ? row[x - 1] : 0;
+            const int right = x + 1 < width ? row[x + 1] : 0;
+            if (m > left && m > right && m > above[x] && m > below[x])
                 out.offer(x, y, m);
         }
+        // The row becomes the one above, the one below the current; the old above is reused.
+        uint8_t* spare = above;
+        above = row;
+        row = below;
+        below = spare;
     }
 }
 
