@@ -82,6 +82,7 @@ MainWindow::MainWindow(QWidget* parent)
     buildDocks();
     connectActions();
     connectPipeline();
+    diagnostics_ = new DiagnosticWindows(*this);
 
     languageState_ = settings_->language() == 0 ? 2 : 1;
     loadTranslation(settings_->language());
@@ -93,7 +94,7 @@ MainWindow::MainWindow(QWidget* parent)
                                        ui_->actionSingle_Capture, ui_->actionOpen});
     connect(cameraController_.get(), &CameraController::toTable, this, &MainWindow::toTable);
     // Before the first camera opens: the IO control applies its stored settings to it.
-    diagnostics_ = new DiagnosticWindows(*this);
+    diagnostics_->connectCamera(*cameraController_);
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }

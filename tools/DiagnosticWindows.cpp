@@ -36,6 +36,13 @@ DiagnosticWindows::DiagnosticWindows(MainWindow& window) : QObject(&window), win
     connectAction("actionIO_Control", ioControl_);
 }
 
+void DiagnosticWindows::connectCamera(CameraController& controller) {
+    connect(&controller, &CameraController::cameraChanged, ioControl_, &IOControl::cameraChanged);
+    connect(&controller, &CameraController::cameraChanged, rwRegister_, &RWRegister::cameraChanged);
+    connect(&controller, &CameraController::resolutionApplied, ioControl_,
+            &IOControl::reapplyTriggerMode);
+}
+
 void DiagnosticWindows::connectAction(const char* name, QWidget* dialog) {
     if (auto* action = window_.findChild<QAction*>(QLatin1String(name)))
         connect(action, &QAction::triggered, dialog, [dialog] {

@@ -4,20 +4,22 @@
 
 #include <QObject>
 
+class CameraController;
 class Histogram;
 class IOControl;
 class MainWindow;
 class RWRegister;
 
-// Builds the three dialogs (hidden, owned by the main window as their parent), connects their
-// reports to the message log, their actions to the menus and the camera controller's signals
-// to them. Must be built before the first camera opens, so that the IO settings are applied
-// to it.
+// Builds the three dialogs (hidden, owned by the main window as their parent) and connects their
+// reports to the message log and their actions to the menus. Built before the window's first
+// translation, so that the dialogs are translated with it; connectCamera() must follow before
+// the first camera opens, so that the IO settings are applied to it.
 class DiagnosticWindows : public QObject {
     Q_OBJECT
 
 public:
     explicit DiagnosticWindows(MainWindow& window);
+    void connectCamera(CameraController& controller);
 
     Histogram* histogram() const { return histogram_; }
     RWRegister* rwRegister() const { return rwRegister_; }
