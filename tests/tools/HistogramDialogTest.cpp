@@ -111,7 +111,6 @@ TEST_F(HistogramDialogTest, StatisticsOfAUniformPictureAndTheDepthShown) {
     EXPECT_EQ(text("lbMax"), "128");
     EXPECT_EQ(text("lbMin"), "128");
     EXPECT_EQ(text("lbAverage"), "128");
-    EXPECT_EQ(dialog_->statistics().bins[128], uint64_t(64 * 32));
     // Without a camera the stored list cannot be read: reported, and the box shows 70.
     ASSERT_FALSE(reports_.empty());
     EXPECT_EQ(reports_[0].function, "CameraLoadDeadpixel");
