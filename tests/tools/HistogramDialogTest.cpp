@@ -16,6 +16,7 @@
 #include "Histogram.h"
 #include "SensorGeometry.h"
 #include "ToolsTestSupport.h"
+#include "TranslatableWindows.h"
 
 namespace {
 
@@ -111,6 +112,10 @@ TEST_F(HistogramDialogTest, StatisticsOfAUniformPictureAndTheDepthShown) {
     EXPECT_EQ(text("lbMax"), "128");
     EXPECT_EQ(text("lbMin"), "128");
     EXPECT_EQ(text("lbAverage"), "128");
+    // A language switch re-applies the form's texts, but not over the figures.
+    TranslatableWindows::instance().retranslateAll();
+    EXPECT_EQ(text("lbMax"), "128");
+    EXPECT_EQ(text("lbWidth"), "64");
     // Without a camera the stored list cannot be read: reported, and the box shows 70.
     ASSERT_FALSE(reports_.empty());
     EXPECT_EQ(reports_[0].function, "CameraLoadDeadpixel");
