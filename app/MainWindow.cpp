@@ -14,6 +14,7 @@
 #include "AppGlobals.h"
 #include "AppSettings.h"
 #include "CameraController.h"
+#include "DiagnosticWindows.h"
 #include "DockMessage.h"
 #include "GuiLog.h"
 #include "ImageView.h"
@@ -81,6 +82,7 @@ MainWindow::MainWindow(QWidget* parent)
     buildDocks();
     connectActions();
     connectPipeline();
+    diagnostics_ = new DiagnosticWindows(*this);
 
     languageState_ = settings_->language() == 0 ? 2 : 1;
     loadTranslation(settings_->language());
@@ -91,6 +93,8 @@ MainWindow::MainWindow(QWidget* parent)
         *videoPipeline_, CameraWidgets{cameraBox_, resolutionBox_, ui_->action_Stop,
                                        ui_->actionSingle_Capture, ui_->actionOpen});
     connect(cameraController_.get(), &CameraController::toTable, this, &MainWindow::toTable);
+    // Before the first camera opens: the IO control applies its stored settings to it.
+    diagnostics_->connectCamera(*cameraController_);
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }

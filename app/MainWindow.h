@@ -14,6 +14,7 @@ class QTimer;
 
 class AppSettings;
 class CameraController;
+class DiagnosticWindows;
 class DockMessage;
 class ImageView;
 class MeasureScene;
@@ -53,6 +54,7 @@ public:
     DockMessage* dockMessage() const { return dockMessage_; }
     CameraController* cameraController() const { return cameraController_.get(); }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
+    DiagnosticWindows* diagnostics() const { return diagnostics_; }
 
     // Current view scale; mirrored into the scene after every change.
     double zoomFactor() const;
@@ -128,4 +130,5 @@ private:
     // Declared last so that they are destroyed first, while the widgets they drive still exist.
     std::unique_ptr<VideoPipeline> videoPipeline_;
     std::unique_ptr<CameraController> cameraController_;
+    DiagnosticWindows* diagnostics_ = nullptr;  // owned by this window (QObject parent)
 };
