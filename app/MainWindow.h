@@ -18,6 +18,7 @@ class DockMessage;
 class ImageView;
 class MeasureScene;
 class MeasureTools;
+class SettingDialog;
 class VideoPipeline;
 
 namespace Ui {
@@ -52,6 +53,7 @@ public:
     AppSettings& settings() const { return *settings_; }
     DockMessage* dockMessage() const { return dockMessage_; }
     CameraController* cameraController() const { return cameraController_.get(); }
+    SettingDialog* settingDialog() const { return settingDialog_; }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
 
     // Current view scale; mirrored into the scene after every change.
@@ -105,6 +107,8 @@ private:
     void buildStatusBar();
     void buildToolBarBoxes();
     void buildDocks();
+    void buildSettingDialog();
+    void connectSettingDialogToCamera();
     void connectActions();
     void connectPipeline();
     void loadTranslation(int lang);
@@ -116,6 +120,7 @@ private:
     MeasureScene* scene_ = nullptr;  // owned by this window (QObject parent)
     std::unique_ptr<MeasureTools> measureTools_;
     DockMessage* dockMessage_ = nullptr;
+    SettingDialog* settingDialog_ = nullptr;  // owned by this window (QObject parent)
     QComboBox* cameraBox_ = nullptr;
     QComboBox* resolutionBox_ = nullptr;
     QLabel* lblUsb_ = nullptr;
