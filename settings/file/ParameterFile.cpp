@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <cmath>
 #include <utility>
 
 namespace {
@@ -22,10 +23,12 @@ int intKey(const QSettings& file, const char* key) {
     return ok ? value : 0;
 }
 
+// "nan" and "inf" parse as numbers, but no setter has a use for them and a range check
+// written as two comparisons lets NaN through.
 double realKey(const QSettings& file, const char* key) {
     bool ok = false;
     const double value = file.value(QLatin1String(key)).toDouble(&ok);
-    return ok ? value : 0.0;
+    return ok && std::isfinite(value) ? value : 0.0;
 }
 
 // Booleans are written as "true" and "false"; a number counts by its value, anything else

@@ -137,12 +137,14 @@ TEST_F(ParameterFileTest, MissingGammaIsRejectedWithErrorTwoAndTheRestStillAppli
 TEST_F(ParameterFileTest, OutOfRangeAndNonNumericValuesAreRefusedBySettersOneByOne) {
     const QString path = writeEdited("hostile.txt", [](QSettings& ini) {
         ini.setValue("Camera/Gamma", "abc");
+        ini.setValue("Camera/Saturation", "nan");
+        ini.setValue("Camera/AWB_Red", "inf");
         ini.setValue("Camera/Gain", 999);
         ini.setValue("Camera/Black", -5);
         // 300 must not reach the byte-wide setter as its low byte (44).
         ini.setValue("Camera/ResolutionMode", 300);
         ini.setValue("Camera/Exposure", "99999999999999999999");
-        ini.setValue("Camera/CCM4", "nan");
+        ini.setValue("Camera/CCM4", 1e7);
         ini.setValue("Camera/Contrast", 1.7);
         ini.setValue("Camera/PropImageFormat", 70000);
     });
@@ -156,6 +158,11 @@ TEST_F(ParameterFileTest, OutOfRangeAndNonNumericValuesAreRefusedBySettersOneByO
                                                  << log_.rows.join(", ").toStdString();
     EXPECT_EQ(CameraGetResolutionMode(0), 1);
     EXPECT_DOUBLE_EQ(CameraGetContrast(0), 1.7);
+    // "nan" and "inf" count as missing: 0, which these two setters happen to accept.
+    EXPECT_DOUBLE_EQ(CameraGetSaturation(0), 0.0);
+    double red = -1;
+    ASSERT_TRUE(CameraGetWBGain(0, &red, nullptr, nullptr));
+    EXPECT_DOUBLE_EQ(red, 0.0);
     unsigned int format = 99;
     ASSERT_TRUE(CameraGetParam(0, "image_format", &format));
     EXPECT_EQ(format, 0u) << "a value beyond 16 bits is not cut to its low bits";
