@@ -23,6 +23,8 @@ namespace {
 // One-push white balance measures on the next converted frame; the gains are read again once
 // a few frames have certainly passed.
 constexpr int kOnePushSettleMs = 400;
+// How often the shown gain, exposure and white balance follow the automatic loops.
+constexpr int kLoopFollowMs = 1000;
 
 int cam() {
     return currentCamera.load();
@@ -35,6 +37,10 @@ SettingDialog::SettingDialog(AppSettings& settings, QWidget* parent)
     ui_->setupUi(this);
     refresher_ = std::make_unique<SettingFormRefresher>(
         *ui_, [this](const QString& function, int error) { emit toTable(function, error); });
+    loopFollower_ = std::make_unique<SettingFormRefresher>(*ui_, ApiReport{});
+    loopTimer_ = new QTimer(this);
+    loopTimer_->setInterval(kLoopFollowMs);
+    connect(loopTimer_, &QTimer::timeout, this, &SettingDialog::followAutomaticLoops);
     options_ = new CaptureOptionsPage(*ui_, settings_, this);
     connect(options_, &CaptureOptionsPage::shotTimerRequested, this,
             &SettingDialog::shotTimerRequested);
@@ -134,6 +140,29 @@ void SettingDialog::openFromMainWindow() {
     show();
     raise();
     activateWindow();
+}
+
+void SettingDialog::showEvent(QShowEvent* event) {
+    loopTimer_->start();
+    QDialog::showEvent(event);
+}
+
+void SettingDialog::hideEvent(QHideEvent* event) {
+    loopTimer_->stop();
+    QDialog::hideEvent(event);
+}
+
+void SettingDialog::followAutomaticLoops() {
+    if (camera_ < 0)
+        return;
+    if (ui_->chkAutoGain->isChecked()) {
+        loopFollower_->refreshGain(cam());
+        ui_->lblGain->setText(QString::number(ui_->hsGain->value()));
+    }
+    if (ui_->chkAutoExposure->isChecked())
+        loopFollower_->refreshExposure(cam(), options_->exposureScale());
+    if (ui_->chkAWB->isChecked() && ui_->gbWhiteBalance->isEnabled())
+        loopFollower_->refreshWhiteBalance(cam());
 }
 
 void SettingDialog::onExposureScaleChanged() {

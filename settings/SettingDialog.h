@@ -9,6 +9,7 @@
 #include "CameraModel.h"
 
 class AppSettings;
+class QTimer;
 class CaptureOptionsPage;
 class SettingFormRefresher;
 
@@ -109,7 +110,12 @@ private slots:
     void on_hsAdvancedGain_valueChanged(int value);
     void on_btnSaveRaw_clicked();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
+    void followAutomaticLoops();
     void report(const char* function);
     bool check(bool ok, const char* function);
     void setCameraControlsEnabled(bool enabled);
@@ -124,6 +130,10 @@ private:
     AppSettings& settings_;
     CaptureOptionsPage* options_ = nullptr;  // child QObject of this dialog
     std::unique_ptr<SettingFormRefresher> refresher_;
+    // Reads what the automatic loops set, without logging: a camera that went away is
+    // reported by the camera change that follows, not once a second.
+    std::unique_ptr<SettingFormRefresher> loopFollower_;
+    QTimer* loopTimer_ = nullptr;  // child of this dialog; runs while the dialog is shown
     int camera_ = -1;
     CameraModel model_;
 };

@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -116,6 +117,31 @@ TEST_F(SettingDialogTest, ManualGainAndExposureFollowTheScaleAndReachTheSensor) 
     EXPECT_FALSE(slider("hsGain")->isEnabled());
     slider("hsGain")->setValue(20);
     EXPECT_EQ(CameraGetGain(0), 48);
+}
+
+TEST_F(SettingDialogTest, ShownDialogFollowsTheAutomaticLoopsWithoutWriting) {
+    openDialog("0500");
+    ASSERT_TRUE(CameraSetAEC(0, true));
+    ASSERT_TRUE(CameraSetAGC(0, false));
+    dialog_->refreshFromCamera();
+    dialog_->show();
+    // What the exposure loop would do between two frames.
+    ASSERT_TRUE(CameraSetExposure(0, 1500));
+    ASSERT_TRUE(CameraSetGain(0, 77));
+    QElapsedTimer timer;
+    timer.start();
+    while (slider("hsExposure")->value() != 1500 && timer.elapsed() < 5000)
+        QTest::qWait(20);
+    EXPECT_EQ(slider("hsExposure")->value(), 1500);
+    EXPECT_EQ(label("lblExposure"), "1500");
+    EXPECT_NE(slider("hsGain")->value(), 77) << "manual gain is the operator's, not followed";
+    EXPECT_EQ(CameraGetGain(0), 77);
+
+    dialog_->hide();
+    ASSERT_TRUE(CameraSetExposure(0, 900));
+    QTest::qWait(1300);
+    EXPECT_EQ(slider("hsExposure")->value(), 1500) << "a hidden dialog reads nothing";
+    EXPECT_TRUE(log_.rows.isEmpty());
 }
 
 TEST_F(SettingDialogTest, TimeoutAboveTheSliderShowsTheShortestAndUntickingFlickerSendsOff) {
