@@ -102,14 +102,17 @@ int main(int argc, char** argv) {
         double sum = 0;
         for (double ms : stepMs)
             sum += ms;
-        const auto at = [&](double q) { return stepMs[std::size_t(q * double(stepMs.size() - 1))]; };
+        const auto at = [&](double q) {
+            return stepMs[std::size_t(q * double(stepMs.size() - 1))];
+        };
         for (int round = 0; round < kRounds; ++round)
             std::printf("round %d: displayed fps idle %.2f, dragging gamma %.2f\n", round + 1,
                         idleFps[std::size_t(round)], dragFps[std::size_t(round)]);
         std::printf("final idle: displayed fps %.2f\n", idleFps.back());
-        std::printf("gamma steps: %zu, per step mean %.3f ms, median %.3f ms, p99 %.3f ms, "
-                    "max %.3f ms\n",
-                    stepMs.size(), sum / double(stepMs.size()), at(0.5), at(0.99), stepMs.back());
+        std::printf(
+            "gamma steps: %zu, per step mean %.3f ms, median %.3f ms, p99 %.3f ms, "
+            "max %.3f ms\n",
+            stepMs.size(), sum / double(stepMs.size()), at(0.5), at(0.99), stepMs.back());
         status = idleFps.front() > 0 ? 0 : 1;
         window.close();
     }

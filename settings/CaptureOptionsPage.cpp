@@ -71,7 +71,8 @@ void CaptureOptionsPage::readKeys() {
     ui_.leInterval->setText(QString::number(intervalTime_));
     ui_.cbIntervalUnit->setCurrentIndex(intervalUnit_);
 
-    const int backlog = intKey("File/Backlog", 2, ui_.hsBacklog->minimum(), ui_.hsBacklog->maximum());
+    const int backlog =
+        intKey("File/Backlog", 2, ui_.hsBacklog->minimum(), ui_.hsBacklog->maximum());
     ui_.hsBacklog->setValue(backlog);
     ui_.lblBacklog->setText(QString::number(backlog));
     frameBacklog.store(backlog);
@@ -85,8 +86,8 @@ void CaptureOptionsPage::connectControls() {
     connect(ui_.leSavePath, &QLineEdit::editingFinished, this,
             [this] { write("File/Path", ui_.leSavePath->text()); });
     connect(ui_.btnBrowse, &QPushButton::clicked, this, [this] {
-        const QString dir = UserPrompts::instance().existingDirectory(
-            dialog_, tr("Open Directory"), ui_.leSavePath->text());
+        const QString dir = UserPrompts::instance().existingDirectory(dialog_, tr("Open Directory"),
+                                                                      ui_.leSavePath->text());
         if (dir.isEmpty())
             return;
         ui_.leSavePath->setText(dir);
@@ -94,7 +95,8 @@ void CaptureOptionsPage::connectControls() {
     });
     QRadioButton* types[] = {ui_.rbBMP, ui_.rbJPG, ui_.rbPNG};
     for (int type = 0; type < 3; ++type)
-        connect(types[type], &QRadioButton::clicked, this, [this, type] { write("File/Type", type); });
+        connect(types[type], &QRadioButton::clicked, this,
+                [this, type] { write("File/Type", type); });
     connect(ui_.cbCompression, &QComboBox::activated, this,
             [this](int index) { write("File/CompressionMethod", index); });
     connect(ui_.sdQuality, &QSlider::valueChanged, this, [this](int value) {

@@ -98,10 +98,10 @@ void SettingDialog::retranslate() {
 }
 
 void SettingDialog::setCameraControlsEnabled(bool enabled) {
-    QWidget* controls[] = {ui_->gbEnhancement, ui_->gbExposure,    ui_->gbWhiteBalance,
+    QWidget* controls[] = {ui_->gbEnhancement, ui_->gbExposure,       ui_->gbWhiteBalance,
                            ui_->gbROI,         ui_->gbResolutionMode, ui_->gbFrameControl,
-                           ui_->gbImageFormat, ui_->gbParameter,   ui_->chkEnhancement,
-                           ui_->gbCCM,         ui_->hsAdvancedGain, ui_->gbRawImage};
+                           ui_->gbImageFormat, ui_->gbParameter,      ui_->chkEnhancement,
+                           ui_->gbCCM,         ui_->hsAdvancedGain,   ui_->gbRawImage};
     for (QWidget* widget : controls)
         widget->setEnabled(enabled);
 }
@@ -259,8 +259,8 @@ void SettingDialog::applyWhiteBalanceGains() {
     ui_->lblRedGain->setText(QString::number(ui_->hsRedGain->value() / 100.0, 'f', 2));
     ui_->lblGreenGain->setText(QString::number(ui_->hsGreenGain->value() / 100.0, 'f', 2));
     ui_->lblBlueGain->setText(QString::number(ui_->hsBlueGain->value() / 100.0, 'f', 2));
-    check(CameraSetWBGain(cam(), ui_->hsRedGain->value() / 100.0,
-                          ui_->hsGreenGain->value() / 100.0, ui_->hsBlueGain->value() / 100.0),
+    check(CameraSetWBGain(cam(), ui_->hsRedGain->value() / 100.0, ui_->hsGreenGain->value() / 100.0,
+                          ui_->hsBlueGain->value() / 100.0),
           "CameraSetWBGain");
 }
 
@@ -372,8 +372,7 @@ void SettingDialog::applyRoiFields() {
                                                       {"roi_width", v[2]},
                                                       {"roi_height", v[3]}};
         for (const auto& [key, value] : params)
-            check(CameraSetParam(cam(), key, static_cast<unsigned short>(value)),
-                  "CameraSetParam");
+            check(CameraSetParam(cam(), key, static_cast<unsigned short>(value)), "CameraSetParam");
     } else {
         UserPrompts::instance().notice(this, tr("notice"),
                                        tr("ROI not supported or parameter invalid."));
@@ -501,7 +500,8 @@ void SettingDialog::on_btnLoadFrom_clicked() {
     }
     // The stored output format is the one the file chose.
     unsigned int format = 0;
-    if (CameraGetParam(cam(), "image_format", &format) && (format == 1 || format == 2 || format == 4)) {
+    if (CameraGetParam(cam(), "image_format", &format) &&
+        (format == 1 || format == 2 || format == 4)) {
         imageFormat.store(int(format));
         setImageFormat(int(format));
     }

@@ -37,8 +37,7 @@ CameraModel CameraModel::of(int camera) {
     // colour (Bayer and YUV) or monochrome. The device code alone does not.
     char shortName[CAMERA_NAME_BUFFER_SIZE] = {};
     bool known = false;
-    if (model.deviceCode >= 0 &&
-        CameraGetName(camera, nullptr, shortName, nullptr, nullptr) >= 0)
+    if (model.deviceCode >= 0 && CameraGetName(camera, nullptr, shortName, nullptr, nullptr) >= 0)
         model.monochrome = nameSaysMonochrome(shortName, &known);
     if (!known)
         model.monochrome = lowByteSaysMonochrome(model.deviceCode);

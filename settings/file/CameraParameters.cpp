@@ -81,8 +81,7 @@ CameraParameters CameraParameters::readFrom(int camera, const ApiReport& report)
     p.agc = readInt(CameraGetAGC(camera), report, "CameraGetAGC");
     p.antiFlicker = readInt(CameraGetAntiFlicker(camera), report, "CameraGetAntiFlicker");
     p.interpolation = readInt(CameraGetInterpolation(camera), report, "CameraGetInterpolation");
-    p.resolutionMode =
-        readInt(CameraGetResolutionMode(camera), report, "CameraGetResolutionMode");
+    p.resolutionMode = readInt(CameraGetResolutionMode(camera), report, "CameraGetResolutionMode");
     reportUnless(CameraGetCCM(camera, p.ccm.data()), report, "CameraGetCCM");
     p.imageFormat = readParam(camera, "image_format", report);
     p.resolutionIndex = readParam(camera, "resolution_index", report);

@@ -79,8 +79,8 @@ ModelDefaults ModelDefaults::forDevice(int deviceCode) {
     }
     if (row == nullptr)
         return ModelDefaults{};
-    return ModelDefaults{row->exposure, row->gain,  row->black, row->gamma,
-                         row->saturation, row->red, row->blue, row->ccm};
+    return ModelDefaults{row->exposure,   row->gain, row->black, row->gamma,
+                         row->saturation, row->red,  row->blue,  row->ccm};
 }
 
 void ModelDefaults::applyTo(int camera, const ApiReport& report) const {

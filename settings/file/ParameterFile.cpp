@@ -135,8 +135,9 @@ bool ParameterFile::save(const QString& path) {
     write(file, values);
     file.sync();
     if (file.status() != QSettings::NoError) {
-        error_ = QObject::tr("The file \"%1\" could not be written. Check that the folder "
-                             "is writable and the disk has room, then save again.")
+        error_ = QObject::tr(
+                     "The file \"%1\" could not be written. Check that the folder "
+                     "is writable and the disk has room, then save again.")
                      .arg(path);
         return false;
     }
@@ -147,8 +148,8 @@ ParameterFile::LoadResult ParameterFile::load(const QString& path, const RoiAppl
     error_.clear();
     QFile probe(path);
     if (!probe.open(QIODevice::ReadOnly)) {
-        error_ = QObject::tr("The file \"%1\" could not be read: %2")
-                     .arg(path, probe.errorString());
+        error_ =
+            QObject::tr("The file \"%1\" could not be read: %2").arg(path, probe.errorString());
         return LoadResult::Unreadable;
     }
     if (probe.size() > kMaxFileSize)

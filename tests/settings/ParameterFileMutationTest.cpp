@@ -34,10 +34,12 @@ QStringList filesIn(const QString& folder) {
 // line ends, NUL bytes, numbers beyond their type, truncation and duplication.
 QByteArray mutate(QByteArray text, std::mt19937& rng) {
     auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
-    static const char* const tokens[] = {"[",   "]",   "=",     "\n",   "\r\n", "\\",
-                                         "\"",  "%",   ";",     "@Variant(", "1e309",
-                                         "-1",  "nan", "true",  "[System]\nMeta=vtcam\n",
-                                         "\0",  "\xff\xfe", "99999999999999999999"};
+    static const char* const tokens[] = {"[",         "]",        "=",
+                                         "\n",        "\r\n",     "\\",
+                                         "\"",        "%",        ";",
+                                         "@Variant(", "1e309",    "-1",
+                                         "nan",       "true",     "[System]\nMeta=vtcam\n",
+                                         "\0",        "\xff\xfe", "99999999999999999999"};
     const int at = text.isEmpty() ? 0 : pick(int(text.size()));
     switch (pick(5)) {
         case 0:
@@ -73,9 +75,8 @@ protected:
         EXPECT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(bytes);
         out.close();
-        ParameterFile file(0, [](const QString&, int error) {
-            EXPECT_TRUE(error >= 1 && error <= 17) << error;
-        });
+        ParameterFile file(
+            0, [](const QString&, int error) { EXPECT_TRUE(error >= 1 && error <= 17) << error; });
         const auto result = file.load(path, [](int, int, int, int) {});
         // Whatever the file held, the camera is still there and answers.
         EXPECT_NE(CameraGetGamma(0), -1.0);

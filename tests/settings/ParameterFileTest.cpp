@@ -151,11 +151,11 @@ TEST_F(ParameterFileTest, OutOfRangeAndNonNumericValuesAreRefusedBySettersOneByO
     ASSERT_TRUE(CameraSetResolutionMode(0, 1));
     log_.rows.clear();
     ASSERT_EQ(load(path), ParameterFile::LoadResult::Applied);
-    for (const char* refused : {"CameraSetGamma:2", "CameraSetGain:2", "CameraSetBlackLevel:2",
-                                "CameraSetResolutionMode:2", "CameraSetExposure:2",
-                                "CameraSetCCM:2"})
-        EXPECT_TRUE(log_.rows.contains(refused)) << refused << " in "
-                                                 << log_.rows.join(", ").toStdString();
+    for (const char* refused :
+         {"CameraSetGamma:2", "CameraSetGain:2", "CameraSetBlackLevel:2",
+          "CameraSetResolutionMode:2", "CameraSetExposure:2", "CameraSetCCM:2"})
+        EXPECT_TRUE(log_.rows.contains(refused))
+            << refused << " in " << log_.rows.join(", ").toStdString();
     EXPECT_EQ(CameraGetResolutionMode(0), 1);
     EXPECT_DOUBLE_EQ(CameraGetContrast(0), 1.7);
     // "nan" and "inf" count as missing: 0, which these two setters happen to accept.

@@ -90,8 +90,9 @@ TEST_F(SettingDialogTest, ManualGainAndExposureFollowTheScaleAndReachTheSensor) 
     for (int i = 0; i < 3; ++i)
         QTest::keyClick(slider("hsExposureScale"), Qt::Key_Right);
     EXPECT_EQ(dialog_->exposureScale(), 4.0);
-    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Control/ExposureScale").toDouble(),
-              4.0);
+    EXPECT_EQ(
+        QSettings("setting.ini", QSettings::IniFormat).value("Control/ExposureScale").toDouble(),
+        4.0);
     dialog_->refreshFromCamera();
     EXPECT_FALSE(slider("hsExposure")->isEnabled());
     EXPECT_FALSE(slider("hsGain")->isEnabled());
@@ -171,9 +172,11 @@ TEST_F(SettingDialogTest, RoiApplyValidatesFieldsBeforeAnyCall) {
     QSignalSpy selected(dialog_.get(), &SettingDialog::roiResolutionSelected);
     unsigned int width = 0, height = 0;
     ASSERT_TRUE(CameraGetImageSize(0, &width, &height));
-    const std::pair<QString, const char*> bad[] = {
-        {"12a", "leOffsetX"}, {"-2", "leOffsetY"}, {"0", "leWidth"}, {"", "leHeight"},
-        {"99999999999", "leWidth"}};
+    const std::pair<QString, const char*> bad[] = {{"12a", "leOffsetX"},
+                                                   {"-2", "leOffsetY"},
+                                                   {"0", "leWidth"},
+                                                   {"", "leHeight"},
+                                                   {"99999999999", "leWidth"}};
     for (const auto& [text, field] : bad) {
         type("leOffsetX", "0");
         type("leOffsetY", "0");

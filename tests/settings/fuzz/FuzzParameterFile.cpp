@@ -34,7 +34,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const QSettings file(path, QSettings::IniFormat);
         if (ParameterFile::hasMagic(file)) {
             const CameraParameters values = ParameterFile::read(file);
-            // What the reader makes of any file, the writer writes and the reader reads back the same.
+            // What the reader makes of any file, the writer writes and the reader reads back the
+            // same.
             QSettings copy(path + ".copy", QSettings::IniFormat);
             ParameterFile::write(copy, values);
             copy.sync();
