@@ -87,14 +87,9 @@ bool SettingDialog::check(bool ok, const char* function) {
 }
 
 void SettingDialog::retranslate() {
+    // Values (line edits, labels beside the sliders, scale list) are not translatable in the
+    // form, so retranslating leaves what the operator and the camera put there.
     ui_->retranslateUi(this);
-    // The form's texts include the value labels: they are read again.
-    if (camera_ >= 0)
-        refreshFromCamera();
-    else
-        refresher_->updateValueLabels();
-    ui_->lblExposureScale->setText(QString::number(options_->exposureScale()));
-    ui_->lblBacklog->setText(QString::number(ui_->hsBacklog->value()));
 }
 
 void SettingDialog::setCameraControlsEnabled(bool enabled) {

@@ -24,11 +24,10 @@ public:
     // Enabling rules of the automatic modes and of the colour controls.
     void applyEnablingRules(bool monochrome);
 
+private:
     // The labels beside the sliders whose value is the slider's position (exposure, timeout
     // and the white-balance gains are labelled where they are read).
     void updateValueLabels();
-
-private:
     void refreshEnhancementControls(int camera);
     void refreshExposureControls(int camera, double exposureScale);
     void refreshFrameControls(int camera);

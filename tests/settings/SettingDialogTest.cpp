@@ -20,6 +20,7 @@
 #include "ModelDefaults.h"
 #include "SettingDialog.h"
 #include "SettingsTestSupport.h"
+#include "TranslatableWindows.h"
 
 namespace {
 
@@ -143,6 +144,20 @@ TEST_F(SettingDialogTest, ShownDialogFollowsTheAutomaticLoopsWithoutWriting) {
     QTest::qWait(1300);
     EXPECT_EQ(slider("hsExposure")->value(), 1500) << "a hidden dialog reads nothing";
     EXPECT_TRUE(log_.rows.isEmpty());
+}
+
+TEST_F(SettingDialogTest, LanguageSwitchKeepsValuesTheOperatorAndCameraPutThere) {
+    openDialog("0500");
+    slider("hsGamma")->setValue(150);
+    type("leOffsetX", "64");
+    type("leSavePath", "/tmp/shots");
+    child<QComboBox>("cbIntervalScale")->setCurrentIndex(2);
+    TranslatableWindows::instance().retranslateAll();
+    EXPECT_EQ(label("lblGamma"), "1.50");
+    EXPECT_EQ(child<QLineEdit>("leOffsetX")->text(), "64");
+    EXPECT_EQ(child<QLineEdit>("leSavePath")->text(), "/tmp/shots");
+    EXPECT_EQ(child<QComboBox>("cbIntervalScale")->currentText(), "0.7");
+    EXPECT_EQ(dialog_->windowTitle(), "Setting");
 }
 
 TEST_F(SettingDialogTest, TimeoutAboveTheSliderShowsTheShortestAndUntickingFlickerSendsOff) {
