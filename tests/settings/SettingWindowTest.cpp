@@ -15,9 +15,11 @@
 #include <memory>
 
 #include "CameraController.h"
+#include "LiveImageItem.h"
 #include "MainWindow.h"
 #include "SettingDialog.h"
 #include "SettingsTestSupport.h"
+#include "VideoPipeline.h"
 
 namespace {
 
@@ -97,6 +99,17 @@ TEST_F(SettingWindowTest, PickedRegionIsAppliedAndSelectsTheRoiEntry) {
     ASSERT_TRUE(CameraGetImageSize(0, &width, &height));
     EXPECT_EQ(width, 800u);
     EXPECT_EQ(height, 600u);
+
+    // A second region while the list already shows "ROI": the live view goes on at the new
+    // size.
+    emit window_->regionPicked(0, 0, 320, 240);
+    ASSERT_TRUE(CameraGetImageSize(0, &width, &height));
+    EXPECT_EQ(width, 320u);
+    VideoPipeline* pipeline = window_->videoPipeline();
+    const long long shown = pipeline->displayedFrames();
+    ASSERT_TRUE(spinUntil([&] { return pipeline->displayedFrames() >= shown + 3; }));
+    ASSERT_NE(pipeline->liveItem(), nullptr);
+    EXPECT_EQ(pipeline->liveItem()->boundingRect().size(), QSizeF(320, 240));
 }
 
 TEST_F(SettingWindowTest, DialogFollowsCameraSwitchAndUnplug) {
