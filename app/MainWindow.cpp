@@ -21,6 +21,7 @@
 #include "LiveImageItem.h"
 #include "MeasureScene.h"
 #include "MeasureTools.h"
+#include "SettingDialog.h"
 #include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
@@ -79,6 +80,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     buildStatusBar();
     buildToolBarBoxes();
+    buildSettingDialog();
     buildDocks();
     connectActions();
     connectPipeline();
@@ -95,6 +97,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(cameraController_.get(), &CameraController::toTable, this, &MainWindow::toTable);
     // Before the first camera opens: the IO control applies its stored settings to it.
     diagnostics_->connectCamera(*cameraController_);
+    connectSettingDialogToCamera();
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }
@@ -142,6 +145,38 @@ void MainWindow::buildToolBarBoxes() {
         box->setMinimumSize(100, 20);
         ui_->toolBar->addWidget(box);
     }
+}
+
+void MainWindow::buildSettingDialog() {
+    settingDialog_ = new SettingDialog(*settings_, this);
+    settingDialog_->hide();
+    SettingDialog* dialog = settingDialog_;
+    connect(dialog, &SettingDialog::toTable, this, &MainWindow::toTable);
+    connect(ui_->action_Setting, &QAction::triggered, dialog, &SettingDialog::openFromMainWindow);
+    connect(ui_->actionDefault, &QAction::triggered, dialog, &SettingDialog::on_btnDefault_clicked);
+    connect(ui_->actionSave_Param, &QAction::triggered, dialog,
+            &SettingDialog::on_btnSaveParam_clicked);
+    connect(ui_->actionSave_As, &QAction::triggered, dialog, &SettingDialog::on_btnSaveAs_clicked);
+    connect(ui_->actionLoad_From, &QAction::triggered, dialog,
+            &SettingDialog::on_btnLoadFrom_clicked);
+    ui_->menuSettings->setEnabled(true);
+    connect(this, &MainWindow::regionPicked, dialog, &SettingDialog::takeRegion);
+    connect(dialog, &SettingDialog::drawRoiRequested, this, &MainWindow::setDrawROIState);
+    connect(dialog, &SettingDialog::shotTimerRequested, this, &MainWindow::createShotTimer);
+    connect(dialog, &SettingDialog::shotTimerStopped, this, &MainWindow::shutdownShotTimer);
+    if (dialog->intervalShot())
+        createShotTimer(dialog->intervalTime(), dialog->intervalUnit(), dialog->intervalScale());
+}
+
+void MainWindow::connectSettingDialogToCamera() {
+    CameraController* controller = cameraController_.get();
+    SettingDialog* dialog = settingDialog_;
+    connect(controller, &CameraController::cameraChanged, dialog, &SettingDialog::cameraChanged);
+    connect(controller, &CameraController::roiTakenOver, dialog, &SettingDialog::showRegion);
+    connect(controller, &CameraController::roiPageRequested, dialog, &SettingDialog::showRoiPage);
+    connect(dialog, &SettingDialog::returnMaxReso, controller, &CameraController::returnMaxReso);
+    connect(dialog, &SettingDialog::roiResolutionSelected, this,
+            [this] { resolutionBox_->setCurrentIndex(resolutionBox_->count() - 1); });
 }
 
 void MainWindow::buildDocks() {

@@ -19,6 +19,7 @@ class DockMessage;
 class ImageView;
 class MeasureScene;
 class MeasureTools;
+class SettingDialog;
 class VideoPipeline;
 
 namespace Ui {
@@ -53,6 +54,7 @@ public:
     AppSettings& settings() const { return *settings_; }
     DockMessage* dockMessage() const { return dockMessage_; }
     CameraController* cameraController() const { return cameraController_.get(); }
+    SettingDialog* settingDialog() const { return settingDialog_; }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
     DiagnosticWindows* diagnostics() const { return diagnostics_; }
 
@@ -107,6 +109,8 @@ private:
     void buildStatusBar();
     void buildToolBarBoxes();
     void buildDocks();
+    void buildSettingDialog();
+    void connectSettingDialogToCamera();
     void connectActions();
     void connectPipeline();
     void loadTranslation(int lang);
@@ -118,6 +122,7 @@ private:
     MeasureScene* scene_ = nullptr;  // owned by this window (QObject parent)
     std::unique_ptr<MeasureTools> measureTools_;
     DockMessage* dockMessage_ = nullptr;
+    SettingDialog* settingDialog_ = nullptr;  // owned by this window (QObject parent)
     QComboBox* cameraBox_ = nullptr;
     QComboBox* resolutionBox_ = nullptr;
     QLabel* lblUsb_ = nullptr;

@@ -190,7 +190,8 @@ TEST_F(MainWindowTest, MenusAndToolBarsListTheirEntriesInOrder) {
                            "action_Setting", "cameraBox", "resolutionBox"}));
     EXPECT_EQ(window_->toolBarArea(child<QToolBar>("toolBar")), Qt::TopToolBarArea);
     EXPECT_EQ(window_->toolBarArea(child<QToolBar>("toolBar_2")), Qt::LeftToolBarArea);
-    EXPECT_FALSE(child<QMenu>("menuSettings")->isEnabled());
+    // Disabled by the form, enabled as soon as the settings dialog it acts on exists.
+    EXPECT_TRUE(child<QMenu>("menuSettings")->isEnabled());
     EXPECT_FALSE(child<QMenu>("menuSettings")->isTearOffEnabled());
 }
 

@@ -1,0 +1,121 @@
+// SPDX-License-Identifier: MIT
+// Helpers of the settings tests: virtual cameras in a private folder, answered prompts, API log.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <utility>
+#include <vector>
+
+#include "AppGlobals.h"
+#include "UserPrompts.h"
+#include "usb/host/Driver.h"
+#include "vidscope/camera_api.h"
+
+// Answers every box and chooser from fields the test sets, and remembers what was asked.
+class ScriptedPrompts : public UserPrompts {
+public:
+    struct Asked {
+        QString kind;
+        QString title;
+        QString text;
+    };
+
+    ScriptedPrompts() { UserPrompts::setInstance(this); }
+    ~ScriptedPrompts() override { UserPrompts::setInstance(nullptr); }
+
+    void notice(QWidget*, const QString& title, const QString& text) override {
+        asked.push_back({"notice", title, text});
+    }
+    void warning(QWidget*, const QString& title, const QString& text) override {
+        asked.push_back({"warning", title, text});
+    }
+    QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
+                                         QMessageBox::StandardButtons,
+                                         QMessageBox::StandardButton) override {
+        asked.push_back({"question", title, text});
+        return answer;
+    }
+    QString openFileName(QWidget*, const QString& caption, const QString& dir,
+                         const QString& filter) override {
+        asked.push_back({"open", caption, dir + " " + filter});
+        return fileName;
+    }
+    QString saveFileName(QWidget*, const QString& caption, const QString& dir,
+                         const QString& filter) override {
+        asked.push_back({"save", caption, dir + " " + filter});
+        return fileName;
+    }
+    QString existingDirectory(QWidget*, const QString& caption, const QString& dir) override {
+        asked.push_back({"directory", caption, dir});
+        return fileName;
+    }
+
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    QString fileName;
+    std::vector<Asked> asked;
+};
+
+// A private working folder (its own "./setting.ini" and camera EEPROMs) and virtual cameras
+// that are detached again at the end.
+class CameraWorkspace {
+public:
+    CameraWorkspace() : previous_(QDir::currentPath()) {
+        EXPECT_TRUE(dir_.isValid());
+        QDir::setCurrent(dir_.path());
+        qputenv("VIDSCOPE_VIRTUAL_DIR", dir_.path().toLocal8Bit());
+    }
+    ~CameraWorkspace() {
+        closeAll();
+        for (auto id : ports_)
+            vidscope::host::Driver::instance().detach(id);
+        QDir::setCurrent(previous_);
+        currentCamera.store(0);
+        imageFormat.store(4);
+    }
+
+    // Attaches the cameras ("0500,012B") and opens the first as the current camera.
+    bool open(const char* codes, int index = 0) {
+        for (auto id : vidscope::host::Driver::instance().attachVirtualCameras(codes))
+            ports_.push_back(id);
+        return openIndex(index);
+    }
+    bool openIndex(int index) {
+        closeAll();
+        if (!CameraInit(index))
+            return false;
+        opened_.push_back(index);
+        currentCamera.store(index);
+        return true;
+    }
+    void closeAll() {
+        for (int index : opened_)
+            CameraFree(index);
+        opened_.clear();
+    }
+    QString path(const QString& name) const { return dir_.filePath(name); }
+
+private:
+    QTemporaryDir dir_;
+    QString previous_;
+    std::vector<vidscope::host::Driver::PortId> ports_;
+    std::vector<int> opened_;
+};
+
+// The reports a window sent through toTable, as "Function:code".
+struct ApiLog {
+    void add(const QString& function, int error) {
+        rows << QStringLiteral("%1:%2").arg(function).arg(error);
+    }
+    QStringList rows;
+};
+
+inline unsigned int sensorRegister(unsigned short address) {
+    unsigned int value = 0;
+    EXPECT_TRUE(CameraReadSCCB(currentCamera.load(), 0, address, &value, 0));
+    return value;
+}
