@@ -110,7 +110,12 @@ SnapshotWriter::Result SnapshotWriter::saveTimedShot(const QImage& image) {
     result.fileName = timedShotName(folder, now, settings_.fileType());
     const QString day = now.toString(QLatin1String(kDayStamp));
     // Only the day folder is made: a mistyped target folder is reported, not created.
-    if (folderProblem(folder).isEmpty() && !QDir(folder).exists(day) && !QDir(folder).mkdir(day)) {
+    if (QString problem = folderProblem(folder); !problem.isEmpty()) {
+        result.status = Status::Failed;
+        result.error = problem;
+        return result;
+    }
+    if (!QDir(folder).exists(day) && !QDir(folder).mkdir(day)) {
         result.status = Status::Failed;
         result.error = QStringLiteral("the day folder %1 could not be created")
                            .arg(QFileInfo(result.fileName).path());
