@@ -16,7 +16,17 @@ AboutDialog::~AboutDialog() = default;
 
 void AboutDialog::retranslate() {
     ui_->retranslateUi(this);
-    refresh();
+    showTexts();
+}
+
+// The texts from the values of the last refresh, in the current language; asks the camera
+// nothing, so a language switch logs no failure.
+void AboutDialog::showTexts() {
+    ui_->lblLogo->setVisible(company_ == QLatin1String(kDefaultCompany));
+    ui_->label_2->setText(tr("Industrial Camera Tool\n") + company_ + QLatin1Char('\n') +
+                          tr("Licensed to its users under the MIT License."));
+    ui_->lbVersion->setText(firmwareText(firmware_));
+    ui_->lblAPIVersion->setText(QStringLiteral("%1.%2").arg(apiMajor_).arg(apiMinor_));
 }
 
 QString AboutDialog::firmwareText(unsigned int version) {
@@ -27,19 +37,13 @@ void AboutDialog::refresh() {
     unsigned int version = 0;
     if (!CameraGetFirmVersion(currentCamera.load(), &version))
         emit toTable(QStringLiteral("CameraGetFirmVersion"), CameraGetLastError());
-    int major = 0;
-    int minor = 0;
-    CameraGetApiVersion(&major, &minor);
-
-    const QString defaultCompany = QString::fromLatin1(kDefaultCompany);
-    const QString company =
-        settings_.qsettings().value(QStringLiteral("Company/Name"), defaultCompany).toString();
+    firmware_ = version;
+    CameraGetApiVersion(&apiMajor_, &apiMinor_);
+    company_ = settings_.qsettings()
+                   .value(QStringLiteral("Company/Name"), QString::fromLatin1(kDefaultCompany))
+                   .toString();
     settings_.sync();
-    ui_->lblLogo->setVisible(company == defaultCompany);
-    ui_->label_2->setText(tr("Industrial Camera Tool\n") + company + QLatin1Char('\n') +
-                          tr("Licensed to its users under the MIT License."));
-    ui_->lbVersion->setText(firmwareText(version));
-    ui_->lblAPIVersion->setText(QStringLiteral("%1.%2").arg(major).arg(minor));
+    showTexts();
 }
 
 QString AboutDialog::softwareVersion() const {

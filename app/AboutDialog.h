@@ -41,6 +41,12 @@ private slots:
     void on_closeBtn_clicked();
 
 private:
+    void showTexts();
+
     std::unique_ptr<Ui::AboutDialog> ui_;
     AppSettings& settings_;
+    unsigned int firmware_ = 0;
+    int apiMajor_ = 0;
+    int apiMinor_ = 0;
+    QString company_ = QString::fromLatin1(kDefaultCompany);
 };
