@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QTableWidget>
@@ -180,6 +181,34 @@ TEST(LanguageTest, BuiltInChineseReachesDocksDialogsAndLaterMenus) {
     EXPECT_EQ(window.languageState(), 2);
     EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 0);
     EXPECT_EQ(window.dockPreview()->windowTitle(), QString::fromUtf8("预览"));
+    window.close();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HelpTest, OpensTheManualBesideTheProgramOrLogsThatItIsMissing) {
+    ScopedWorkDir dir;
+    dir.writeSettings({{"Language/Lang", 1}});
+    RecordingDesktop desktop;
+    MainWindow window;
+    const QString manual = QCoreApplication::applicationDirPath() + "/doc/vidScope.pdf";
+    ASSERT_FALSE(QFileInfo::exists(manual));
+    QAction* help = window.findChild<QAction*>("actionHelp_vidScope");
+    help->trigger();
+    EXPECT_TRUE(desktop.calls.isEmpty());
+    EXPECT_EQ(logColumn(*window.dockMessage()->table(), 1).first(),
+              "The manual " + manual + " is missing.");
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(manual).path()));
+    QFile file(manual);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    help->trigger();
+    QFile::remove(manual);
+    QDir().rmdir(QFileInfo(manual).path());
+    EXPECT_EQ(desktop.calls, QStringList{"open " + manual});
     window.close();
 }
 
