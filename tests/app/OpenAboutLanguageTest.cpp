@@ -112,14 +112,6 @@ TEST_F(OpenPictureTest, UnreadableFilesAreToldAndLeaveTheViewAlone) {
     }
 }
 
-TEST(PictureOpenerTest, ExtensionTestIgnoresCase) {
-    EXPECT_TRUE(PictureOpener::hasPictureExtension("x/IMG.JPG"));
-    EXPECT_TRUE(PictureOpener::hasPictureExtension("shot.Png"));
-    EXPECT_TRUE(PictureOpener::hasPictureExtension("a.bmp"));
-    EXPECT_FALSE(PictureOpener::hasPictureExtension("a.tif"));
-    EXPECT_FALSE(PictureOpener::hasPictureExtension("a.jpeg"));
-}
-
 TEST(AboutDialogTest, CompanyRuleVersionsAndTheFailedFirmwareQuery) {
     ScopedWorkDir dir;
     AppSettings settings;
