@@ -25,6 +25,9 @@ DockPreview::DockPreview(QWidget* parent)
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A long path loses its folder rather than the time stamp that tells the pictures apart.
+    table->setWordWrap(false);
+    table->setTextElideMode(Qt::ElideLeft);
 }
 
 DockPreview::~DockPreview() = default;

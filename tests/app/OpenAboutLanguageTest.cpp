@@ -16,7 +16,6 @@
 #include "DockMessage.h"
 #include "DockPreview.h"
 #include "MainWindow.h"
-#include "PictureOpener.h"
 #include "PictureTestSupport.h"
 #include "ShellTestSupport.h"
 #include "VideoPipeline.h"
