@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDate>
 #include <QDir>
 #include <QImage>
 #include <QImageReader>
@@ -15,6 +16,8 @@
 #include "FrameBufferPool.h"
 #include "MainWindow.h"
 #include "ShellTestSupport.h"
+#include "ShotScheduler.h"
+#include "SnapshotController.h"
 #include "VideoPipeline.h"
 #include "usb/host/Driver.h"
 #include "vidscope/camera_api.h"
@@ -114,6 +117,21 @@ TEST_P(TriggerSnapshotTest, TriggerModeSavesEveryShownFrameWhileTheSwitchIsOn) {
     const long long later = pipeline()->displayedFrames();
     ASSERT_TRUE(spinUntil([&] { return pipeline()->displayedFrames() >= later + 3; }));
     EXPECT_EQ(window_->dockPreview()->table()->rowCount(), rows);
+}
+
+TEST_P(TriggerSnapshotTest, TimedShotsRunWithTheVideoAndRestAtAPause) {
+    window_->createShotTimer(1, 1, 1.0);
+    const ShotScheduler& scheduler = window_->snapshots()->scheduler();
+    EXPECT_TRUE(scheduler.isTicking());
+    action("action_Stop")->trigger();
+    EXPECT_FALSE(scheduler.isTicking());
+    action("action_Play")->trigger();
+    EXPECT_TRUE(scheduler.isTicking());
+    // Every second lands in today's day folder while the video runs.
+    const QString day = dir_.path() + "/" + QDate::currentDate().toString("yyyyMMdd");
+    EXPECT_TRUE(spinUntil([&] { return QDir(day).entryList({"*.jpg"}).size() >= 2; }, 5000));
+    window_->shutdownShotTimer();
+    EXPECT_FALSE(scheduler.isTicking());
 }
 
 // 0500 streams over USB 2 without pause; 3E00 is a USB 3 camera that a pause stops.
