@@ -71,6 +71,7 @@ TEST_P(PictureLiveTest, SingleCaptureShowsOneFrameWhilePausedWithoutKeepingItsBu
     pause();
     QAction* single = action("actionSingle_Capture");
     ASSERT_TRUE(single->isEnabled());
+    const qsizetype rowsAtPause = log().size();
     const long long shown = pipeline()->displayedFrames();
     const uchar* before = pipeline()->displayedImage().constBits();
     single->trigger();
@@ -83,7 +84,9 @@ TEST_P(PictureLiveTest, SingleCaptureShowsOneFrameWhilePausedWithoutKeepingItsBu
     single->trigger();
     EXPECT_EQ(pipeline()->displayedFrames(), shown + 2);
     EXPECT_EQ(FrameBufferPool::instance().liveCount(), live);
-    EXPECT_FALSE(log().contains("CameraQueryImage")) << log().join("/").toStdString();
+    // No failure since the pause (the start-up of a large camera may time out once before).
+    EXPECT_FALSE(log().mid(0, log().size() - rowsAtPause).contains("CameraQueryImage"))
+        << logColumn(*window_->dockMessage()->table(), 1).join("/").toStdString();
     // Still paused: nothing else arrives.
     QTest::qWait(200);
     EXPECT_EQ(pipeline()->displayedFrames(), shown + 2);
