@@ -14,8 +14,8 @@ int AppSettings::intValue(const char* key, int fallback) const {
     return ok ? value : fallback;
 }
 
-int AppSettings::language() const {
-    return intValue("Language/Lang", 0);
+int AppSettings::language(const QLocale& system) const {
+    return intValue("Language/Lang", system.language() == QLocale::Chinese ? 0 : 1);
 }
 
 void AppSettings::setLanguage(int lang) {

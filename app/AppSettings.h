@@ -2,6 +2,7 @@
 // The application settings file "./setting.ini": typed access to the keys the shell reads.
 #pragma once
 
+#include <QLocale>
 #include <QSettings>
 #include <QString>
 
@@ -18,8 +19,9 @@ public:
     QSettings& qsettings() { return settings_; }
     QString fileName() const { return settings_.fileName(); }
 
-    // "Language/Lang": 0 loads the Chinese translation, anything else the English one.
-    int language() const;
+    // "Language/Lang": 0 loads the Chinese translation, anything else the English one. With no
+    // value stored, 0 on a Chinese system locale and 1 on any other.
+    int language(const QLocale& system = QLocale::system()) const;
     void setLanguage(int lang);
 
     // Feature switches: "Feature/Measurement", "Feature/AviCapture", "Feature/Management".

@@ -46,6 +46,10 @@ QTableWidget* DockMessage::table() const {
     return ui_->twMessage;
 }
 
+void DockMessage::retranslate() {
+    ui_->retranslateUi(this);
+}
+
 QString DockMessage::errorText(int code) {
     if (code < kFirstErrorCode || code > kLastErrorCode) {
         return {};
@@ -54,8 +58,6 @@ QString DockMessage::errorText(int code) {
 }
 
 void DockMessage::logMessage(QString function, int num_error) {
-    const QString time =
-        QStringLiteral("%1").arg(QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat)));
     QString message;
     QString reporter;
     if (num_error >= 1 && num_error <= kLastErrorCode) {
@@ -66,11 +68,17 @@ void DockMessage::logMessage(QString function, int num_error) {
     } else {
         return;
     }
+    logText(message, reporter);
+}
+
+void DockMessage::logText(QString text, QString reporter) {
+    const QString time =
+        QStringLiteral("%1").arg(QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat)));
     QTableWidget* table = ui_->twMessage;
     table->insertRow(0);
     table->setRowHeight(0, kRowHeight);
     table->setItem(0, 0, new QTableWidgetItem(time));
-    table->setItem(0, 1, new QTableWidgetItem(message));
+    table->setItem(0, 1, new QTableWidgetItem(text));
     table->setItem(0, 2, new QTableWidgetItem(reporter));
 }
 

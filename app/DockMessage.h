@@ -34,6 +34,7 @@ public:
     ~DockMessage() override;
 
     QTableWidget* table() const;
+    void retranslate();
     // The text shown in the message column for an API error code, or empty for other numbers.
     static QString errorText(int code);
 
@@ -44,6 +45,9 @@ public slots:
     // An API failure (function name, error 1 to 17) or an event (its text, number 18 to 22).
     // Any other number adds nothing, so that a success code leaves no trace.
     void logMessage(QString function, int num_error);
+    // A row of the program's own, for failures that have no API error code (a picture that
+    // could not be written): the text and the function that reports it.
+    void logText(QString text, QString reporter);
 
 private slots:
     void on_twMessage_customContextMenuRequested(QPoint pos);

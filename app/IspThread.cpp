@@ -6,13 +6,13 @@
 
 #include "AppGlobals.h"
 #include "FrameBufferPool.h"
+#include "FrameLayout.h"
 #include "FrameQueue.h"
 #include "vidscope/camera_api.h"
 
 namespace {
 constexpr unsigned long kEmptyQueuePollMs = 1;
 constexpr int kRaw8 = 1;
-constexpr int kGray8 = 2;
 }  // namespace
 
 IspThread::IspThread(FrameQueue& queue, FrameBufferPool& pool, QObject* parent)
@@ -63,26 +63,12 @@ void IspThread::processPass() {
 }
 
 void IspThread::emitRaw(const RawFrame& frame) {
-    emitImage(frame.buffer, frame, {CAMERA_FORMAT_RAW8, 1, QImage::Format_Grayscale8});
-}
-
-IspThread::OutputLayout IspThread::layoutFor(const RawFrame& frame, int format) const {
-    if (format == kGray8)
-        return {CAMERA_FORMAT_GRAY8, 1, QImage::Format_Grayscale8};
-    // A YUV camera sends two bytes per pixel and always converts to three-byte colour.
-    unsigned int rawSize = 0;
-    const bool yuv = CameraGetImageBufferSizeFor(currentCamera.load(), &rawSize, frame.width,
-                                                 frame.height, CAMERA_FORMAT_RAW8) &&
-                     rawSize == unsigned(frame.width) * unsigned(frame.height) * 2;
-    if (yuv)
-        return {CAMERA_FORMAT_RGB24, 3, QImage::Format_RGB888};
-    return {CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_BLUE_FIRST | CAMERA_FORMAT_FOUR_BYTES, 4,
-            QImage::Format_RGB32};
+    emitImage(frame.buffer, frame, FrameLayout::forOutput(currentCamera.load(), 0, 0, kRaw8));
 }
 
 void IspThread::convert(const RawFrame& frame, int format) {
     const int camera = currentCamera.load();
-    const OutputLayout layout = layoutFor(frame, format);
+    const FrameLayout layout = FrameLayout::forOutput(camera, frame.width, frame.height, format);
     unsigned int size = 0;
     if (!CameraGetImageBufferSizeFor(camera, &size, frame.width, frame.height, layout.format)) {
         emit toTable(QStringLiteral("CameraGetImageBufferSize"), CameraGetLastError());
@@ -110,8 +96,7 @@ void IspThread::convert(const RawFrame& frame, int format) {
     emitImage(out, frame, layout);
 }
 
-void IspThread::emitImage(unsigned char* buffer, const RawFrame& frame,
-                          const OutputLayout& layout) {
+void IspThread::emitImage(unsigned char* buffer, const RawFrame& frame, const FrameLayout& layout) {
     const QImage image = pool_.wrap(buffer, frame.width, frame.height,
                                     qsizetype(frame.width) * layout.bytesPerPixel, layout.qtFormat);
     emit captured(image, buffer, QDateTime::currentMSecsSinceEpoch(), 0);

@@ -13,6 +13,7 @@
 
 class FrameBufferPool;
 class FrameQueue;
+struct FrameLayout;
 
 // Two of these share one queue. Each emits `captured` with an image laid over a pool buffer;
 // the receiver owns one reference to `buffer` and gives it back with FrameBufferPool::release
@@ -40,18 +41,10 @@ protected:
     void run() override;
 
 private:
-    // The output layout for one frame: the API's format word, bytes per pixel, Qt format.
-    struct OutputLayout {
-        unsigned int format = 0;
-        int bytesPerPixel = 0;
-        QImage::Format qtFormat = QImage::Format_Invalid;
-    };
-
     void processPass();
     void emitRaw(const RawFrame& frame);
     void convert(const RawFrame& frame, int format);
-    OutputLayout layoutFor(const RawFrame& frame, int format) const;
-    void emitImage(unsigned char* buffer, const RawFrame& frame, const OutputLayout& layout);
+    void emitImage(unsigned char* buffer, const RawFrame& frame, const FrameLayout& layout);
 
     FrameQueue& queue_;
     FrameBufferPool& pool_;

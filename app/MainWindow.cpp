@@ -5,23 +5,32 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QGraphicsItem>
 #include <QLabel>
+#include <QSettings>
 #include <QStatusBar>
-#include <QTranslator>
 
+#include "AboutDialog.h"
 #include "AppGlobals.h"
 #include "AppSettings.h"
 #include "CameraController.h"
 #include "DiagnosticWindows.h"
+#include "DesktopActions.h"
 #include "DockMessage.h"
+#include "DockPreview.h"
 #include "GuiLog.h"
 #include "ImageView.h"
+#include "LanguageController.h"
 #include "LiveImageItem.h"
 #include "MeasureScene.h"
 #include "MeasureTools.h"
 #include "SettingDialog.h"
+#include "PictureOpener.h"
+#include "SingleCapture.h"
+#include "SnapshotController.h"
 #include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
@@ -32,18 +41,6 @@ namespace {
 constexpr const char* kStatisticsIdle =
     "fps: 0.00 dropped: 0 elasped: [00:00:00] avg: 00 exposure: 0000.000ms";
 constexpr const char* kPixelIdle = "Pos(0000,0000)   Rgb(000,000,000)   Gray:000";
-constexpr const char* kChineseTranslation = "lang/vidScope_zh_CN";
-constexpr const char* kEnglishTranslation = "lang/vidScope_zh_EN";
-
-// Translations are looked up relative to the working directory first, as the settings file
-// is; a build or installation also keeps them beside the program, which is where a run from
-// any other folder finds them.
-bool loadTranslationFile(QTranslator& translator, const char* baseName) {
-    const QString name = QString::fromLatin1(baseName);
-    return translator.load(name) ||
-           translator.load(QDir(QCoreApplication::applicationDirPath()).filePath(name));
-}
-
 QLabel* statusField(QWidget* parent, const QString& text) {
     auto* label = new QLabel(text, parent);
     label->setIndent(3);
@@ -86,8 +83,9 @@ MainWindow::MainWindow(QWidget* parent)
     connectPipeline();
     diagnostics_ = new DiagnosticWindows(*this);
 
-    languageState_ = settings_->language() == 0 ? 2 : 1;
-    loadTranslation(settings_->language());
+    buildPictureParts();
+    language_ = std::make_unique<LanguageController>(*settings_);
+    language_->start();
     applyFeatureSwitches();
 
     // Filling the camera box selects camera 0, which opens it and starts the video.
@@ -98,6 +96,9 @@ MainWindow::MainWindow(QWidget* parent)
     // Before the first camera opens: the IO control applies its stored settings to it.
     diagnostics_->connectCamera(*cameraController_);
     connectSettingDialogToCamera();
+    connect(cameraController_.get(), &CameraController::cameraOpened, aboutDialog_,
+            &AboutDialog::refresh);
+    startTimedShots();
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }
@@ -164,8 +165,6 @@ void MainWindow::buildSettingDialog() {
     connect(dialog, &SettingDialog::drawRoiRequested, this, &MainWindow::setDrawROIState);
     connect(dialog, &SettingDialog::shotTimerRequested, this, &MainWindow::createShotTimer);
     connect(dialog, &SettingDialog::shotTimerStopped, this, &MainWindow::shutdownShotTimer);
-    if (dialog->intervalShot())
-        createShotTimer(dialog->intervalTime(), dialog->intervalUnit(), dialog->intervalScale());
 }
 
 void MainWindow::connectSettingDialogToCamera() {
@@ -184,6 +183,7 @@ void MainWindow::buildDocks() {
     dockMessage_->setAllowedAreas(Qt::TopDockWidgetArea | Qt::BottomDockWidgetArea);
     addDockWidget(Qt::BottomDockWidgetArea, dockMessage_);
     dockMessage_->hide();
+    TranslatableWindows::instance().add(dockMessage_, [this] { dockMessage_->retranslate(); });
 }
 
 void MainWindow::connectActions() {
@@ -223,14 +223,48 @@ void MainWindow::connectPipeline() {
             [pipeline](QPointF pos) { pipeline->readPixel(pos.x(), pos.y()); });
 }
 
-void MainWindow::loadTranslation(int lang) {
-    // The translator only serves the retranslation below: texts set later by code (status
-    // line, log rows, message boxes) stay in English.
-    QTranslator translator;
-    loadTranslationFile(translator, lang == 0 ? kChineseTranslation : kEnglishTranslation);
-    QCoreApplication::installTranslator(&translator);
-    TranslatableWindows::instance().retranslateAll();
-    QCoreApplication::removeTranslator(&translator);
+void MainWindow::buildPictureParts() {
+    dockPreview_ = new DockPreview(this);
+    dockPreview_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+    addDockWidget(Qt::RightDockWidgetArea, dockPreview_);
+    dockPreview_->hide();
+    TranslatableWindows::instance().add(dockPreview_, [this] { dockPreview_->retranslate(); });
+    connect(dockPreview_, &DockPreview::CloseDockPreview, this, &MainWindow::closeInterface);
+    connect(dockPreview_, &DockPreview::fileMissing, dockMessage_, [this](const QString& text) {
+        dockMessage_->logText(text, QStringLiteral("DockPreview"));
+    });
+
+    aboutDialog_ = new AboutDialog(*settings_, this);
+    aboutDialog_->hide();
+    TranslatableWindows::instance().add(aboutDialog_, [this] { aboutDialog_->retranslate(); });
+    connect(aboutDialog_, &AboutDialog::toTable, this, &MainWindow::toTable);
+
+    snapshots_ = std::make_unique<SnapshotController>(
+        *settings_, *videoPipeline_, *scene_, [this] { return scene_->markCount(); }, *dockPreview_,
+        this);
+    connect(snapshots_.get(), &SnapshotController::logNote, dockMessage_, &DockMessage::logText);
+    connect(videoPipeline_.get(), &VideoPipeline::triggerFrameShown, snapshots_.get(),
+            &SnapshotController::saveSnapshot);
+    connect(ui_->action_Save, &QAction::triggered, this, qOverload<>(&MainWindow::saveImage));
+    connect(ui_->actionAbout, &QAction::triggered, this, &MainWindow::aboutMe);
+    connect(ui_->actionHelp_vidScope, &QAction::triggered, this, &MainWindow::vidScopeHelp);
+
+    singleCapture_ = std::make_unique<SingleCapture>(*videoPipeline_);
+    connect(singleCapture_.get(), &SingleCapture::toTable, this, &MainWindow::toTable);
+}
+
+// Timed shots configured in an earlier session start with the program; they run while the
+// video runs.
+void MainWindow::startTimedShots() {
+    ShotScheduler& scheduler = snapshots_->scheduler();
+    connect(cameraController_.get(), &CameraController::videoStarted, &scheduler,
+            &ShotScheduler::videoStarted);
+    connect(cameraController_.get(), &CameraController::videoPaused, &scheduler,
+            &ShotScheduler::videoPaused);
+    // The dialog has read and range-checked the stored timed-shot keys.
+    const SettingDialog* dialog = settingDialog_;
+    if (dialog->intervalShot())
+        createShotTimer(dialog->intervalTime(), dialog->intervalUnit(), dialog->intervalScale());
 }
 
 void MainWindow::applyFeatureSwitches() {
@@ -263,9 +297,58 @@ void MainWindow::setDrawROIState(bool draw) {
     }
 }
 
-// Placeholder until the timed-shot scheduler lands: the settings dialog can already call these.
-void MainWindow::createShotTimer(int /*time*/, int /*unit*/, double /*scale*/) {}
-void MainWindow::shutdownShotTimer() {}
+void MainWindow::createShotTimer(int time, int unit, double scale) {
+    snapshots_->scheduler().create(time, unit, scale);
+}
+
+void MainWindow::shutdownShotTimer() {
+    snapshots_->scheduler().shutdown();
+}
+
+void MainWindow::onTimeSave() {
+    snapshots_->scheduler().tick();
+}
+
+void MainWindow::saveImage() {
+    ui_->actionPreview->setChecked(true);
+    dockPreview_->setVisible(true);
+    snapshots_->saveDisplayed();
+}
+
+void MainWindow::saveImage(QImage& image) {
+    snapshots_->saveSnapshot(image);
+}
+
+void MainWindow::saveImageDay(QImage& image) {
+    snapshots_->saveTimedShot(image);
+}
+
+void MainWindow::on_actionSingle_Capture_triggered() {
+    singleCapture_->capture();
+}
+
+void MainWindow::on_actionOpen_triggered() {
+    const QImage picture = PictureOpener::open(this);
+    if (!picture.isNull())
+        videoPipeline_->process(picture, nullptr, QDateTime::currentMSecsSinceEpoch(), 0);
+}
+
+void MainWindow::aboutMe() {
+    aboutDialog_->show();
+    aboutDialog_->refresh();
+}
+
+// The manual is built beside the program; a missing one is noted in the log.
+void MainWindow::vidScopeHelp() {
+    const QString manual =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/doc/vidScope.pdf");
+    if (!QFileInfo::exists(manual)) {
+        dockMessage_->logText(tr("The manual %1 is missing.").arg(manual),
+                              QStringLiteral("vidScopeHelp"));
+        return;
+    }
+    DesktopActions::instance().openFile(manual);
+}
 
 void MainWindow::zoomIn() {
     ui_->gvMain->zoomIn();
@@ -286,19 +369,11 @@ void MainWindow::on_actionFit_Screen_triggered() {
 }
 
 void MainWindow::switchLanguage() {
-    settings_->sync();
-    QTranslator translator;
-    if (languageState_ != 1) {
-        languageState_ = 1;
-        settings_->setLanguage(1);
-    } else {
-        loadTranslationFile(translator, kChineseTranslation);
-        languageState_ = 2;
-        settings_->setLanguage(0);
-    }
-    QCoreApplication::installTranslator(&translator);
-    TranslatableWindows::instance().retranslateAll();
-    QCoreApplication::removeTranslator(&translator);
+    language_->toggle();
+}
+
+int MainWindow::languageState() const {
+    return language_->state();
 }
 
 void MainWindow::on_actionMeasure_On_Off_triggered() {
@@ -356,6 +431,10 @@ void MainWindow::on_actionReset_Camera_triggered() {
 
 void MainWindow::on_actionMessage_triggered(bool checked) {
     dockMessage_->setVisible(checked);
+}
+
+void MainWindow::on_actionPreview_triggered(bool checked) {
+    dockPreview_->setVisible(checked);
 }
 
 void MainWindow::closeInterface(int object) {

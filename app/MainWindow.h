@@ -2,6 +2,7 @@
 // The top-level window: form, settings, view and scene, docks, and the controllers behind them.
 #pragma once
 
+#include <QImage>
 #include <QMainWindow>
 #include <QString>
 #include <memory>
@@ -12,10 +13,15 @@ class QComboBox;
 class QLabel;
 class QTimer;
 
+class AboutDialog;
 class AppSettings;
 class CameraController;
 class DiagnosticWindows;
 class DockMessage;
+class DockPreview;
+class LanguageController;
+class SingleCapture;
+class SnapshotController;
 class ImageView;
 class MeasureScene;
 class MeasureTools;
@@ -53,6 +59,9 @@ public:
     ImageView* view() const;
     AppSettings& settings() const { return *settings_; }
     DockMessage* dockMessage() const { return dockMessage_; }
+    DockPreview* dockPreview() const { return dockPreview_; }
+    AboutDialog* aboutDialog() const { return aboutDialog_; }
+    SnapshotController* snapshots() const { return snapshots_.get(); }
     CameraController* cameraController() const { return cameraController_.get(); }
     SettingDialog* settingDialog() const { return settingDialog_; }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
@@ -62,7 +71,7 @@ public:
     double zoomFactor() const;
     bool drawRoiState() const { return drawRoiState_; }
     // 2 while the Chinese translation is loaded, 1 for English.
-    int languageState() const { return languageState_; }
+    int languageState() const;
 
 signals:
     // One line of the message log: an API function's name and the caller's last error, or an
@@ -83,6 +92,13 @@ public slots:
     void zoomOut();
     void resetView();
     void switchLanguage();
+    // Snapshots: "&Save", one given picture (listed in the preview dock), one timed shot.
+    void saveImage();
+    void saveImage(QImage& image);
+    void saveImageDay(QImage& image);
+    void onTimeSave();
+    void aboutMe();
+    void vidScopeHelp();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -103,6 +119,9 @@ private slots:
     void on_actionErase_U3_Firmware_triggered();
     void on_actionReset_Camera_triggered();
     void on_actionMessage_triggered(bool checked);
+    void on_actionPreview_triggered(bool checked);
+    void on_actionSingle_Capture_triggered();
+    void on_actionOpen_triggered();
     void closeInterface(int object);
 
 private:
@@ -113,7 +132,8 @@ private:
     void connectSettingDialogToCamera();
     void connectActions();
     void connectPipeline();
-    void loadTranslation(int lang);
+    void buildPictureParts();
+    void startTimedShots();
     void applyFeatureSwitches();
     void logFailure(const char* function);
 
@@ -130,10 +150,15 @@ private:
     QLabel* lblPixel_ = nullptr;
     QLabel* lblCapture_ = nullptr;
     bool drawRoiState_ = false;
-    int languageState_ = 1;
+    DockPreview* dockPreview_ = nullptr;
+    AboutDialog* aboutDialog_ = nullptr;
+    std::unique_ptr<LanguageController> language_;
 
     // Declared last so that they are destroyed first, while the widgets they drive still exist.
     std::unique_ptr<VideoPipeline> videoPipeline_;
     std::unique_ptr<CameraController> cameraController_;
     DiagnosticWindows* diagnostics_ = nullptr;  // owned by this window (QObject parent)
+    // After the pipeline, so that they go before it: both hand pictures to it.
+    std::unique_ptr<SnapshotController> snapshots_;
+    std::unique_ptr<SingleCapture> singleCapture_;
 };

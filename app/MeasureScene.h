@@ -44,6 +44,7 @@ public:
     // Appends a completed mark above the image.
     void addMark(QGraphicsItem* mark);
     const QList<QGraphicsItem*>& marks() const { return marks_; }
+    int markCount() const { return int(marks_.size()); }
     // Removes and destroys every finished and unfinished mark.
     void clearAllMarks();
 

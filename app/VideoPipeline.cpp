@@ -133,8 +133,11 @@ void VideoPipeline::process(QImage img, unsigned char* buffer, qint64 timestamp,
     show(img);
     ++framesThisSecond_;
     ++displayedTotal_;
-    if (CameraGetSnapMode(currentCamera.load()) < 0)
+    const int snap = CameraGetSnapMode(currentCamera.load());
+    if (snap < 0)
         emit toTable(QStringLiteral("CameraGetSnapMode"), CameraGetLastError());
+    if (saveSnapshotInTrigger.load() && snap == kTriggerMode)
+        emit triggerFrameShown(img);
     release(buffer, meta);
 }
 

@@ -81,6 +81,8 @@ signals:
     void toTable(QString type, int num_error);
     // The first picture is in the scene: the place to load the saved marks over it.
     void firstImageShown();
+    // A frame was shown while the camera is in trigger mode and trigger snapshots are on.
+    void triggerFrameShown(QImage img);
 
 private:
     void show(const QImage& img);

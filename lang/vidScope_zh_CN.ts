@@ -2,6 +2,35 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AboutDialog</name>
+    <message>
+        <source>About</source>
+        <translation>关于</translation>
+    </message>
+    <message>
+        <source>Software Version:</source>
+        <translation>软件版本：</translation>
+    </message>
+    <message>
+        <source>Firmware Version:</source>
+        <translation>固件版本：</translation>
+    </message>
+    <message>
+        <source>Close(&amp;C)</source>
+        <translation>关闭(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Industrial Camera Tool
+</source>
+        <translation>工业相机工具
+</translation>
+    </message>
+    <message>
+        <source>Licensed to its users under the MIT License.</source>
+        <translation>本软件依据 MIT 许可证授权用户使用。</translation>
+    </message>
+</context>
+<context>
     <name>DockMessage</name>
     <message>
         <source>Message Log</source>
@@ -10,6 +39,37 @@
     <message>
         <source>Clear all messages</source>
         <translation>清除所有消息</translation>
+    </message>
+</context>
+<context>
+    <name>DockPreview</name>
+    <message>
+        <source>Preview</source>
+        <translation>预览</translation>
+    </message>
+    <message>
+        <source>The picture %1 no longer exists.</source>
+        <translation>图片 %1 已不存在。</translation>
+    </message>
+    <message>
+        <source>No application opened %1.</source>
+        <translation>没有应用程序打开 %1。</translation>
+    </message>
+    <message>
+        <source>No file manager showed %1.</source>
+        <translation>没有文件管理器显示 %1。</translation>
+    </message>
+    <message>
+        <source>View the picutre</source>
+        <translation>查看图片</translation>
+    </message>
+    <message>
+        <source>Open the file location...</source>
+        <translation>打开文件所在位置...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>移除</translation>
     </message>
 </context>
 <context>
@@ -237,6 +297,44 @@
     <message>
         <source>Load From</source>
         <translation>从文件载入</translation>
+    </message>
+    <message>
+        <source>The manual %1 is missing.</source>
+        <translation>找不到帮助手册 %1。</translation>
+    </message>
+</context>
+<context>
+    <name>PictureOpener</name>
+    <message>
+        <source>Open Image</source>
+        <translation>打开图像</translation>
+    </message>
+    <message>
+        <source>Images (*.png *.bmp *.jpg)</source>
+        <translation>图像 (*.png *.bmp *.jpg)</translation>
+    </message>
+    <message>
+        <source>File format does not support!</source>
+        <translation>不支持该文件格式！</translation>
+    </message>
+    <message>
+        <source>The picture %1 could not be read: %2</source>
+        <translation>无法读取图片 %1：%2</translation>
+    </message>
+</context>
+<context>
+    <name>SnapshotController</name>
+    <message>
+        <source>notice</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>Please select valid path!</source>
+        <translation>请选择有效的路径！</translation>
+    </message>
+    <message>
+        <source>Picture not saved: %1 (%2)</source>
+        <translation>图片未保存：%1（%2）</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,35 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en">
 <context>
+    <name>AboutDialog</name>
+    <message>
+        <source>About</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>Software Version:</source>
+        <translation>Software Version:</translation>
+    </message>
+    <message>
+        <source>Firmware Version:</source>
+        <translation>Firmware Version:</translation>
+    </message>
+    <message>
+        <source>Close(&amp;C)</source>
+        <translation>Close(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Industrial Camera Tool
+</source>
+        <translation>Industrial Camera Tool
+</translation>
+    </message>
+    <message>
+        <source>Licensed to its users under the MIT License.</source>
+        <translation>Licensed to its users under the MIT License.</translation>
+    </message>
+</context>
+<context>
     <name>DockMessage</name>
     <message>
         <source>Message Log</source>
@@ -10,6 +39,37 @@
     <message>
         <source>Clear all messages</source>
         <translation>Clear all messages</translation>
+    </message>
+</context>
+<context>
+    <name>DockPreview</name>
+    <message>
+        <source>Preview</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>The picture %1 no longer exists.</source>
+        <translation>The picture %1 no longer exists.</translation>
+    </message>
+    <message>
+        <source>No application opened %1.</source>
+        <translation>No application opened %1.</translation>
+    </message>
+    <message>
+        <source>No file manager showed %1.</source>
+        <translation>No file manager showed %1.</translation>
+    </message>
+    <message>
+        <source>View the picutre</source>
+        <translation>View the picutre</translation>
+    </message>
+    <message>
+        <source>Open the file location...</source>
+        <translation>Open the file location...</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Remove</translation>
     </message>
 </context>
 <context>
@@ -237,6 +297,44 @@
     <message>
         <source>Load From</source>
         <translation>Load From</translation>
+    </message>
+    <message>
+        <source>The manual %1 is missing.</source>
+        <translation>The manual %1 is missing.</translation>
+    </message>
+</context>
+<context>
+    <name>PictureOpener</name>
+    <message>
+        <source>Open Image</source>
+        <translation>Open Image</translation>
+    </message>
+    <message>
+        <source>Images (*.png *.bmp *.jpg)</source>
+        <translation>Images (*.png *.bmp *.jpg)</translation>
+    </message>
+    <message>
+        <source>File format does not support!</source>
+        <translation>File format does not support!</translation>
+    </message>
+    <message>
+        <source>The picture %1 could not be read: %2</source>
+        <translation>The picture %1 could not be read: %2</translation>
+    </message>
+</context>
+<context>
+    <name>SnapshotController</name>
+    <message>
+        <source>notice</source>
+        <translation>notice</translation>
+    </message>
+    <message>
+        <source>Please select valid path!</source>
+        <translation>Please select valid path!</translation>
+    </message>
+    <message>
+        <source>Picture not saved: %1 (%2)</source>
+        <translation>Picture not saved: %1 (%2)</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 #include <QGraphicsRectItem>
 #include <QGraphicsSceneMouseEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QSignalSpy>
 #include <algorithm>
 #include <memory>
@@ -50,7 +51,7 @@ TEST(AppOptionsTest, BadArgumentsAreRefusedWithAReason) {
 TEST(AppSettingsTest, DefaultsOfAnEmptyFile) {
     ScopedWorkDir dir;
     AppSettings settings;
-    EXPECT_EQ(settings.language(), 0);
+    EXPECT_EQ(settings.language(QLocale(QLocale::English, QLocale::UnitedKingdom)), 1);
     EXPECT_TRUE(settings.measurementEnabled());
     EXPECT_TRUE(settings.aviCaptureEnabled());
     EXPECT_FALSE(settings.managementEnabled());
