@@ -210,8 +210,8 @@ bool AviWriter::reserve(std::size_t bytes) {
             return true;
         }
     }
-    fail(Status::kWriteFailed, "no room for frame " + std::to_string(framesWritten_ + 1) + ": " +
-                                   std::strerror(code));
+    fail(Status::kWriteFailed,
+         "no room for frame " + std::to_string(framesWritten_ + 1) + ": " + std::strerror(code));
     return false;
 }
 
@@ -325,8 +325,8 @@ int AviWriter::writePacket(void* opaque, std::uint8_t* data, int size) {
     auto* self = static_cast<AviWriter*>(opaque);
     int done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(self->fd_, data + done, std::size_t(size - done),
-                                   self->position_ + done);
+        const ssize_t n =
+            ::pwrite(self->fd_, data + done, std::size_t(size - done), self->position_ + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

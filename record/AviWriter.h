@@ -48,12 +48,12 @@ class AviWriter {
 public:
     enum class Status {
         kOk = 0,
-        kNoFile,         // open() failed or the writer is closed
-        kBadFrame,       // null pixels, a size below 1, or rows shorter than the width
-        kSizeMismatch,   // not the first frame's size or kind (the file holds one size)
-        kFailedBefore,   // the sticky error: an earlier write failed
-        kWriteFailed,    // this write failed (disk full, file size limit, I/O error)
-        kMuxerFailed,    // libavformat refused the stream or its header
+        kNoFile,        // open() failed or the writer is closed
+        kBadFrame,      // null pixels, a size below 1, or rows shorter than the width
+        kSizeMismatch,  // not the first frame's size or kind (the file holds one size)
+        kFailedBefore,  // the sticky error: an earlier write failed
+        kWriteFailed,   // this write failed (disk full, file size limit, I/O error)
+        kMuxerFailed,   // libavformat refused the stream or its header
     };
 
     // Creates (or truncates) `path`, given in the file system's own encoding. `fps` below 1

@@ -32,8 +32,7 @@ struct FullDiskOutcome {
 // In a child process limited to `limitBytes` per file (what ulimit -f does), records frames
 // until the writer refuses one, then tries once more and closes. The limit is the closest
 // stand-in for a full disk that needs no privileges: writes past it fail with EFBIG.
-FullDiskOutcome recordUntilFull(const std::string& path, rlim_t limitBytes, int width,
-                                int height) {
+FullDiskOutcome recordUntilFull(const std::string& path, rlim_t limitBytes, int width, int height) {
     int fds[2];
     if (pipe(fds) != 0)
         return {};
@@ -48,7 +47,8 @@ FullDiskOutcome recordUntilFull(const std::string& path, rlim_t limitBytes, int 
         if (writer) {
             Status status = Status::kOk;
             for (int k = 0; k < 10000 && status == Status::kOk; ++k)
-                status = writer->writeFrame(TestFrame(width, height, PixelLayout::kBgrx32, k).view());
+                status =
+                    writer->writeFrame(TestFrame(width, height, PixelLayout::kBgrx32, k).view());
             out.framesWritten = int(writer->framesWritten());
             out.refusedAfterwards =
                 writer->writeFrame(TestFrame(width, height, PixelLayout::kBgrx32, 0).view()) ==

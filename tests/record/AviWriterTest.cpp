@@ -80,15 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
                       Recording{13, 7, PixelLayout::kBgrx32, 3, 30},  // rows need padding
                       Recording{15, 9, PixelLayout::kRgb24, 3, 12},
                       Recording{40, 30, PixelLayout::kGray8, 4, 10},
-                      Recording{21, 5, PixelLayout::kGray8, 2, 7},  // grey rows padded
+                      Recording{21, 5, PixelLayout::kGray8, 2, 7},     // grey rows padded
                       Recording{16, 16, PixelLayout::kBgrx32, 2, 0}),  // rate below 1 is 1
     [](const auto& info) {
         const Recording& r = info.param;
         const char* kind = r.layout == PixelLayout::kGray8   ? "grey"
                            : r.layout == PixelLayout::kRgb24 ? "rgb"
                                                              : "rgb32";
-        return std::string(kind) + "_" + std::to_string(r.width) + "x" +
-               std::to_string(r.height) + "_fps" + std::to_string(r.fps);
+        return std::string(kind) + "_" + std::to_string(r.width) + "x" + std::to_string(r.height) +
+               "_fps" + std::to_string(r.fps);
     });
 
 // A file holds one frame size: another size is refused, but it is not a write error, so the

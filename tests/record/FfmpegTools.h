@@ -98,9 +98,8 @@ inline std::map<std::string, std::string> probe(const std::string& path) {
 
 // Decodes every frame; returns FFmpeg's complaints (empty when all frames decoded cleanly).
 inline std::string decodeErrors(const std::string& path) {
-    const CommandResult r =
-        run(std::string(VIDSCOPE_FFMPEG) + " -nostdin -v error -i " + shellQuote(path) +
-            " -f null -");
+    const CommandResult r = run(std::string(VIDSCOPE_FFMPEG) + " -nostdin -v error -i " +
+                                shellQuote(path) + " -f null -");
     if (r.status != 0 && r.err.empty())
         return "ffmpeg exited with " + std::to_string(r.status);
     return r.err;

@@ -60,9 +60,7 @@ public:
         }
     }
 
-    FrameView view() const {
-        return {pixels_.data(), width_, height_, bytesPerLine_, layout_};
-    }
+    FrameView view() const { return {pixels_.data(), width_, height_, bytesPerLine_, layout_}; }
     const std::vector<std::uint8_t>& bytes() const { return pixels_; }
 
     // What FFmpeg should decode the frame to as rgb24 (grey through its palette: r = g = b).
