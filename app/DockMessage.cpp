@@ -54,8 +54,6 @@ QString DockMessage::errorText(int code) {
 }
 
 void DockMessage::logMessage(QString function, int num_error) {
-    const QString time =
-        QStringLiteral("%1").arg(QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat)));
     QString message;
     QString reporter;
     if (num_error >= 1 && num_error <= kLastErrorCode) {
@@ -66,6 +64,12 @@ void DockMessage::logMessage(QString function, int num_error) {
     } else {
         return;
     }
+    logText(message, reporter);
+}
+
+void DockMessage::logText(QString message, QString reporter) {
+    const QString time =
+        QStringLiteral("%1").arg(QDateTime::currentDateTime().toString(QLatin1String(kTimeFormat)));
     QTableWidget* table = ui_->twMessage;
     table->insertRow(0);
     table->setRowHeight(0, kRowHeight);

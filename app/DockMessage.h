@@ -44,6 +44,9 @@ public slots:
     // An API failure (function name, error 1 to 17) or an event (its text, number 18 to 22).
     // Any other number adds nothing, so that a success code leaves no trace.
     void logMessage(QString function, int num_error);
+    // A row that is neither an API failure nor a numbered event: what happened to a
+    // recording or a save, in words, with the part that reports it.
+    void logText(QString message, QString reporter);
 
 private slots:
     void on_twMessage_customContextMenuRequested(QPoint pos);

@@ -13,6 +13,7 @@
 
 #include "AppGlobals.h"
 #include "AppSettings.h"
+#include "AviThread.h"
 #include "CameraController.h"
 #include "DockMessage.h"
 #include "GuiLog.h"
@@ -20,6 +21,8 @@
 #include "LiveImageItem.h"
 #include "MeasureScene.h"
 #include "MeasureTools.h"
+#include "RecorderDlg.h"
+#include "RecordingController.h"
 #include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
@@ -74,6 +77,7 @@ MainWindow::MainWindow(QWidget* parent)
     frameBacklog.store(settings_->backlog());
 
     // The processing threads start here; the capture thread waits for the first start.
+    aviThread_ = std::make_unique<AviThread>();
     videoPipeline_ = std::make_unique<VideoPipeline>(*settings_, *scene_);
 
     buildStatusBar();
@@ -91,6 +95,7 @@ MainWindow::MainWindow(QWidget* parent)
         *videoPipeline_, CameraWidgets{cameraBox_, resolutionBox_, ui_->action_Stop,
                                        ui_->actionSingle_Capture, ui_->actionOpen});
     connect(cameraController_.get(), &CameraController::toTable, this, &MainWindow::toTable);
+    buildRecording();
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }
@@ -182,6 +187,34 @@ void MainWindow::connectPipeline() {
     connect(pipeline, &VideoPipeline::pixelTextChanged, lblPixel_, &QLabel::setText);
     connect(scene_, &MeasureScene::pixelPressed, pipeline,
             [pipeline](QPointF pos) { pipeline->readPixel(pos.x(), pos.y()); });
+}
+
+void MainWindow::buildRecording() {
+    recordingController_ = std::make_unique<RecordingController>(
+        *aviThread_, *videoPipeline_, *settings_,
+        RecordingWidgets{this, ui_->actionStart_Capture, ui_->actionExit_Capture, ui_->action_Stop,
+                         lblCapture_});
+    RecordingController* recording = recordingController_.get();
+    recording->setVideoControl([this] { pauseVideo(); }, [this] { streamVideo(); });
+    recording->setCaptureAllowed(settings_->aviCaptureEnabled());
+    connect(ui_->actionStart_Capture, &QAction::triggered, recording,
+            &RecordingController::startCapture);
+    connect(ui_->actionExit_Capture, &QAction::triggered, recording,
+            &RecordingController::stopCapture);
+    connect(recording, &RecordingController::note, dockMessage_, [this](const QString& text) {
+        dockMessage_->logText(text, QStringLiteral("AviThread"));
+    });
+    connect(cameraController_.get(), &CameraController::cameraChanged, recording,
+            &RecordingController::cameraChanged);
+    // Played-back frames of the store are shown like live ones, on this thread at once.
+    connect(aviThread_.get(), &AviThread::captured, videoPipeline_.get(), &VideoPipeline::process);
+
+    recorderDlg_ = new RecorderDlg(*aviThread_, *recording, this);
+    recorderDlg_->hide();
+    connect(ui_->actionRecord_Sequence, &QAction::triggered, recorderDlg_, [this] {
+        recorderDlg_->show();
+        recorderDlg_->raise();
+    });
 }
 
 void MainWindow::loadTranslation(int lang) {

@@ -13,11 +13,14 @@ class QLabel;
 class QTimer;
 
 class AppSettings;
+class AviThread;
 class CameraController;
 class DockMessage;
 class ImageView;
 class MeasureScene;
 class MeasureTools;
+class RecorderDlg;
+class RecordingController;
 class VideoPipeline;
 
 namespace Ui {
@@ -53,6 +56,9 @@ public:
     DockMessage* dockMessage() const { return dockMessage_; }
     CameraController* cameraController() const { return cameraController_.get(); }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
+    AviThread* aviThread() const { return aviThread_.get(); }
+    RecordingController* recordingController() const { return recordingController_.get(); }
+    RecorderDlg* recorderDlg() const { return recorderDlg_; }
 
     // Current view scale; mirrored into the scene after every change.
     double zoomFactor() const;
@@ -107,6 +113,7 @@ private:
     void buildDocks();
     void connectActions();
     void connectPipeline();
+    void buildRecording();
     void loadTranslation(int lang);
     void applyFeatureSwitches();
     void logFailure(const char* function);
@@ -122,10 +129,14 @@ private:
     QLabel* lblStatistics_ = nullptr;
     QLabel* lblPixel_ = nullptr;
     QLabel* lblCapture_ = nullptr;
+    RecorderDlg* recorderDlg_ = nullptr;  // owned by this window (QObject parent)
     bool drawRoiState_ = false;
     int languageState_ = 1;
 
+    // Outlives the pipeline that hands it frames; its destruction ends a file in progress.
+    std::unique_ptr<AviThread> aviThread_;
     // Declared last so that they are destroyed first, while the widgets they drive still exist.
     std::unique_ptr<VideoPipeline> videoPipeline_;
     std::unique_ptr<CameraController> cameraController_;
+    std::unique_ptr<RecordingController> recordingController_;
 };

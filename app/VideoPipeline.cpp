@@ -135,6 +135,7 @@ void VideoPipeline::process(QImage img, unsigned char* buffer, qint64 timestamp,
     ++displayedTotal_;
     if (CameraGetSnapMode(currentCamera.load()) < 0)
         emit toTable(QStringLiteral("CameraGetSnapMode"), CameraGetLastError());
+    emit frameShown(img, meta);
     release(buffer, meta);
 }
 

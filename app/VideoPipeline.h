@@ -81,6 +81,9 @@ signals:
     void toTable(QString type, int num_error);
     // The first picture is in the scene: the place to load the saved marks over it.
     void firstImageShown();
+    // Every frame shown, with its `meta`, before the pipeline gives its buffer reference
+    // back: a receiver that keeps the image (recording) keeps the buffer alive through it.
+    void frameShown(QImage img, qint64 meta);
 
 private:
     void show(const QImage& img);
