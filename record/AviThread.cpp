@@ -2,8 +2,11 @@
 // The recording thread: AVI files of the live stream, and the in-memory sequence store.
 #include "AviThread.h"
 
+#include <pthread.h>
+
 #include <QDateTime>
 #include <QFile>
+#include <ctime>
 
 #include "AviWriter.h"
 #include "FrameImage.h"
@@ -40,7 +43,8 @@ bool AviThread::startFile(const QString& path, const QImage& first, int fps) {
         keepRecording_ = true;
         total_ = 0;
         dropped_ = 0;
-        fileGeometry_ = first;
+        fileSize_ = first.size();
+        fileGrey_ = vidscope::record::isGreyFrame(first);
         pendingStart_ = Start{path, first, std::max(fps, 1)};
     }
     wake_.notify_all();
@@ -52,7 +56,7 @@ AviThread::Offer AviThread::pushFrame(const QImage& frame, double /*fps*/) {
         std::lock_guard lock(mutex_);
         if (!recording_ || !keepRecording_)
             return Offer::kNotRecording;
-        if (!vidscope::record::sameFileGeometry(frame, fileGeometry_)) {
+        if (frame.size() != fileSize_ || vidscope::record::isGreyFrame(frame) != fileGrey_) {
             keepRecording_ = false;  // a file holds one frame size: this one ends here
             return Offer::kSizeChanged;
         }
@@ -142,6 +146,15 @@ int AviThread::total() const {
 int AviThread::dropped() const {
     std::lock_guard lock(mutex_);
     return dropped_;
+}
+
+double AviThread::writerCpuSeconds() const {
+    clockid_t clock{};
+    timespec used{};
+    if (pthread_getcpuclockid(const_cast<std::thread&>(thread_).native_handle(), &clock) != 0 ||
+        clock_gettime(clock, &used) != 0)
+        return 0;
+    return double(used.tv_sec) + double(used.tv_nsec) * 1e-9;
 }
 
 bool AviThread::saveSequence(const QString& folder, int type, int quality) {

@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -87,6 +88,9 @@ public:
     void cancelSave();
     bool isSaving() const;
 
+    // CPU time the writer thread has used so far, in seconds (for measurements).
+    double writerCpuSeconds() const;
+
     // Counters of the current (or last) recording.
     int total() const;
     int dropped() const;
@@ -128,7 +132,8 @@ private:
     bool keepRecording_ = true;
     bool recording_ = false;  // startFile() until finished()
     bool quit_ = false;
-    QImage fileGeometry_;  // the first frame of the file being recorded
+    QSize fileSize_;  // of the file being recorded, and whether it is grey
+    bool fileGrey_ = false;
     double storeFps_ = 1;
     std::optional<Start> pendingStart_;
     std::optional<SaveJob> pendingSave_;

@@ -6,15 +6,11 @@
 
 namespace vidscope::record {
 
-namespace {
-
-bool isGrey(const QImage& image) {
+bool isGreyFrame(const QImage& image) {
     // The frame path lays grey frames over their bytes as 8-bit grey or as 8-bit indexed
     // with a grey table; both are one byte of grey per pixel.
     return image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Indexed8;
 }
-
-}  // namespace
 
 FrameView frameViewOf(const QImage& image, QImage& scratch) {
     const QImage* source = &image;
@@ -43,11 +39,11 @@ FrameView frameViewOf(const QImage& image, QImage& scratch) {
 }
 
 int logicalBytesPerPixel(const QImage& image) {
-    return isGrey(image) ? 1 : 3;
+    return isGreyFrame(image) ? 1 : 3;
 }
 
 bool sameFileGeometry(const QImage& a, const QImage& b) {
-    return a.size() == b.size() && isGrey(a) == isGrey(b);
+    return a.size() == b.size() && isGreyFrame(a) == isGreyFrame(b);
 }
 
 }  // namespace vidscope::record

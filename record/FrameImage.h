@@ -13,6 +13,9 @@ namespace vidscope::record {
 // must outlive the view.
 FrameView frameViewOf(const QImage& image, QImage& scratch);
 
+// Whether the frame path made this a grey frame (8-bit grey, or 8-bit indexed with grey).
+bool isGreyFrame(const QImage& image);
+
 // 3 for colour, 1 for grey: the logical bytes per pixel of the memory limit and of the file.
 int logicalBytesPerPixel(const QImage& image);
 
