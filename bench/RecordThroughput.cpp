@@ -15,7 +15,6 @@
 #include <QImage>
 #include <QProcess>
 #include <QSettings>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
@@ -89,7 +88,11 @@ void recordFrom(const char* camera, int seconds, const QString& folder) {
         const long long queueDropsBefore = pipeline->queueDrops();
         const long long staleBefore = pipeline->staleDrops();
         const double cpuBefore = thread->writerCpuSeconds();
-        QSignalSpy finished(thread, &AviThread::finished);
+        QList<QList<int>> finished;  // filled on this thread, as the window receives it
+        QObject::connect(thread, &AviThread::finished, &window,
+                         [&finished](int total, int dropped) {
+                             finished.append({total, dropped});
+                         });
         QElapsedTimer timer;
         timer.start();
         window.recordingController()->startCapture();
@@ -98,8 +101,8 @@ void recordFrom(const char* camera, int seconds, const QString& folder) {
         spinUntil([&] { return !finished.isEmpty(); }, 600000);
         const double elapsed = timer.elapsed() / 1000.0;
         const double cpu = thread->writerCpuSeconds() - cpuBefore;
-        const int total = finished.isEmpty() ? -1 : finished.first().at(0).toInt();
-        const int dropped = finished.isEmpty() ? -1 : finished.first().at(1).toInt();
+        const int total = finished.isEmpty() ? -1 : finished.first().at(0);
+        const int dropped = finished.isEmpty() ? -1 : finished.first().at(1);
         const QStringList files = QDir(folder).entryList({QStringLiteral("*.avi")}, QDir::Files);
         const qint64 size = files.isEmpty() ? 0 : QFileInfo(folder + "/" + files[0]).size();
         const QImage frame = pipeline->displayedImage();
@@ -133,7 +136,10 @@ void saveSequence(const QString& folder) {
         frame.fill(qRgb(k, 255 - k, 2 * k));
         store.storeFrame(frame.copy(), k * 40, 25.0);
     }
-    QSignalSpy finished(&store, &AviThread::finished);
+    QObject receiver;
+    QList<int> finished;
+    QObject::connect(&store, &AviThread::finished, &receiver,
+                     [&finished](int total, int) { finished.append(total); });
     const QString path = folder + QStringLiteral("/sequence.avi");
     QElapsedTimer timer;
     timer.start();
@@ -145,8 +151,8 @@ void saveSequence(const QString& folder) {
     std::printf(
         "Save Avi, 100 frames 1280x960: %d written in %.3f s (%.1f MB, %.1f MB/s, "
         "writer CPU %.2f ms per frame)\n",
-        finished.isEmpty() ? -1 : finished.first().at(0).toInt(), seconds, size / 1e6,
-        size / 1e6 / seconds, 1000.0 * (store.writerCpuSeconds() - cpuBefore) / 100);
+        finished.isEmpty() ? -1 : finished.first(), seconds, size / 1e6, size / 1e6 / seconds,
+        1000.0 * (store.writerCpuSeconds() - cpuBefore) / 100);
     QFile::remove(path);
     compareWithDd(folder, size);
 }

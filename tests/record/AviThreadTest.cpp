@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <QSignalSpy>
 #include <QThread>
 #include <filesystem>
 #include <memory>
@@ -22,12 +21,13 @@ struct Finished {
     int dropped = -1;
 };
 
-Finished waitFinished(QSignalSpy& spy) {
-    EXPECT_TRUE(spy.count() > 0 || spy.wait(30000)) << "finished() never came";
-    if (spy.isEmpty())
+Finished waitFinished(avitest::ThreadEvents& events) {
+    EXPECT_TRUE(events.waitFinished()) << "finished() never came";
+    if (events.finished.empty())
         return {};
-    const auto args = spy.takeFirst();
-    return {args.at(0).toInt(), args.at(1).toInt()};
+    const auto [total, dropped] = events.finished.front();
+    events.finished.erase(events.finished.begin());
+    return {total, dropped};
 }
 
 int framesIn(const std::string& path) {
@@ -37,8 +37,7 @@ int framesIn(const std::string& path) {
 class AviThreadTest : public ::testing::Test {
 protected:
     AviThread thread_;
-    QSignalSpy finished_{&thread_, &AviThread::finished};
-    QSignalSpy failed_{&thread_, &AviThread::failed};
+    avitest::ThreadEvents events_{thread_};
     avitest::ScratchDir dir_;
 };
 
@@ -54,11 +53,11 @@ TEST_F(AviThreadTest, TwoHundredFiftyFramesAreTotal249Dropped0) {
         ASSERT_EQ(thread_.pushFrame(patternImage(64, 48, k), 25.0), Offer::kQueued);
     }
     thread_.requestStop();
-    const Finished f = waitFinished(finished_);
+    const Finished f = waitFinished(events_);
     EXPECT_EQ(f.total, 249);
     EXPECT_EQ(f.dropped, 0);
     EXPECT_FALSE(thread_.isRecording());
-    EXPECT_TRUE(failed_.isEmpty());
+    EXPECT_TRUE(events_.failures.isEmpty());
 
     auto info = avitest::probe(path);
     EXPECT_EQ(info["nb_read_packets"], "250");
@@ -83,7 +82,7 @@ TEST_F(AviThreadTest, WriterHeldBackCountsDropsAndFileHoldsTheRest) {
     for (int k = 0; k < 30; ++k)
         refused += thread_.pushFrame(big, 10.0) == Offer::kDropped;
     thread_.requestStop();
-    const Finished f = waitFinished(finished_);
+    const Finished f = waitFinished(events_);
     EXPECT_EQ(f.total, 30);
     EXPECT_EQ(f.dropped, refused);
     EXPECT_GT(f.dropped, 0);
@@ -96,7 +95,7 @@ TEST_F(AviThreadTest, StopRightAfterStartKeepsTheFirstFrame) {
     ASSERT_TRUE(thread_.startFile(QString::fromStdString(path), patternImage(32, 32, 0, true), 0));
     thread_.requestStop();
     thread_.requestStop();  // pressed twice
-    const Finished f = waitFinished(finished_);
+    const Finished f = waitFinished(events_);
     EXPECT_EQ(f.total, 0);
     EXPECT_EQ(f.dropped, 0);
     auto info = avitest::probe(path);
@@ -111,9 +110,9 @@ TEST_F(AviThreadTest, FileThatCannotBeCreatedEndsTheRecording) {
     const std::string path = dir_.file("no such folder/a.avi");
     ASSERT_TRUE(thread_.startFile(QString::fromStdString(path), patternImage(16, 16, 0), 5));
     thread_.pushFrame(patternImage(16, 16, 1), 5.0);
-    const Finished f = waitFinished(finished_);
-    ASSERT_EQ(failed_.count(), 1);
-    const QString message = failed_.takeFirst().at(0).toString();
+    const Finished f = waitFinished(events_);
+    ASSERT_EQ(events_.failures.size(), 1);
+    const QString message = events_.failures.front();
     EXPECT_TRUE(message.contains(QStringLiteral("no such folder/a.avi"))) << message.toStdString();
     EXPECT_EQ(f.total - f.dropped, 0) << "nothing was written";
     EXPECT_FALSE(thread_.isRecording());
@@ -122,7 +121,7 @@ TEST_F(AviThreadTest, FileThatCannotBeCreatedEndsTheRecording) {
     const std::string next = dir_.file("next.avi");
     ASSERT_TRUE(thread_.startFile(QString::fromStdString(next), patternImage(16, 16, 0), 5));
     thread_.requestStop();
-    waitFinished(finished_);
+    waitFinished(events_);
     EXPECT_EQ(framesIn(next), 1);
 }
 
@@ -133,7 +132,7 @@ TEST_F(AviThreadTest, ResolutionChangeEndsTheFile) {
     EXPECT_EQ(thread_.pushFrame(patternImage(40, 30, 1), 5.0), Offer::kQueued);
     EXPECT_EQ(thread_.pushFrame(patternImage(30, 40, 2), 5.0), Offer::kSizeChanged);
     EXPECT_EQ(thread_.pushFrame(patternImage(40, 30, 3), 5.0), Offer::kNotRecording);
-    const Finished f = waitFinished(finished_);
+    const Finished f = waitFinished(events_);
     EXPECT_EQ(f.total, 1);
     EXPECT_EQ(framesIn(path), 2);
     EXPECT_EQ(thread_.pushFrame(patternImage(40, 30, 3), 5.0), Offer::kNotRecording);
@@ -157,11 +156,11 @@ TEST_F(AviThreadTest, DiskFullEndsTheRecordingWithAPlayableFile) {
             break;
     }
     thread_.requestStop();
-    const Finished f = waitFinished(finished_);
+    const Finished f = waitFinished(events_);
     setrlimit(RLIMIT_FSIZE, &saved);
 
-    ASSERT_EQ(failed_.count(), 1);
-    EXPECT_TRUE(failed_.takeFirst().at(0).toString().contains(QStringLiteral("File too large")));
+    ASSERT_EQ(events_.failures.size(), 1);
+    EXPECT_TRUE(events_.failures.front().contains(QStringLiteral("File too large")));
     EXPECT_GT(f.dropped, 0);
     EXPECT_EQ(framesIn(path), f.total - f.dropped + 1);
     EXPECT_EQ(avitest::decodeErrors(path), "");

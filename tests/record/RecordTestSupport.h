@@ -4,9 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QImage>
-#include <QSignalSpy>
+#include <QObject>
+#include <QStringList>
+#include <QThread>
+#include <functional>
+#include <utility>
+#include <vector>
 
+#include "AviThread.h"
 #include "TestFrames.h"
 
 namespace avitest {
@@ -31,10 +39,40 @@ inline std::string expectedRgb(int width, int height, int k, bool grey = false) 
     return TestFrame::expected(width, height, grey ? PixelLayout::kGray8 : PixelLayout::kBgrx32, k);
 }
 
-// Waits for one more emission of `spy`'s signal (at most `ms`).
-inline bool waitForSignal(QSignalSpy& spy, int ms = 20000) {
-    const auto before = spy.count();
-    return spy.count() > before || spy.wait(ms);
-}
+// Collects the recording thread's signals on the test's own thread, as the window receives
+// them. (A QSignalSpy would record them on the writer thread, racing the test that reads it.)
+class ThreadEvents : public QObject {
+public:
+    explicit ThreadEvents(AviThread& thread) {
+        connect(&thread, &AviThread::finished, this,
+                [this](int total, int dropped) { finished.emplace_back(total, dropped); });
+        connect(&thread, &AviThread::failed, this, [this](QString text) { failures << text; });
+        connect(&thread, &AviThread::sequenceSaved, this,
+                [this](int saved, QString error) { sequences.emplace_back(saved, error); });
+        connect(&thread, &AviThread::progress, this, [this](int, int) { ++progressCount; });
+    }
+
+    // Runs the event loop until `done` holds or `ms` pass.
+    static bool waitFor(const std::function<bool()>& done, int ms = 30000) {
+        QElapsedTimer timer;
+        timer.start();
+        while (!done() && timer.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            QThread::msleep(1);
+        }
+        return done();
+    }
+    bool waitFinished(std::size_t n = 1) {
+        return waitFor([&] { return finished.size() >= n; });
+    }
+    bool waitSequence() {
+        return waitFor([&] { return !sequences.empty(); });
+    }
+
+    std::vector<std::pair<int, int>> finished;  // total, dropped
+    QStringList failures;
+    std::vector<std::pair<int, QString>> sequences;  // saved, error
+    int progressCount = 0;
+};
 
 }  // namespace avitest

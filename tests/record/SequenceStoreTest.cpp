@@ -23,6 +23,7 @@ protected:
     }
 
     AviThread store_;
+    avitest::ThreadEvents events_{store_};
     avitest::ScratchDir dir_;
 };
 
@@ -63,24 +64,21 @@ TEST_F(SequenceStoreTest, StoreAndRecordingExcludeEachOther) {
     EXPECT_FALSE(
         store_.startFile(QString::fromStdString(dir_.file("x.avi")), patternImage(24, 16, 0), 10));
     store_.clearFrames();
-    QSignalSpy finished(&store_, &AviThread::finished);
     ASSERT_TRUE(
         store_.startFile(QString::fromStdString(dir_.file("x.avi")), patternImage(24, 16, 0), 10));
     EXPECT_FALSE(store_.storeFrame(patternImage(24, 16, 1), 0, 10.0));
     store_.requestStop();
-    ASSERT_TRUE(finished.wait(10000));
+    ASSERT_TRUE(events_.waitFinished());
     EXPECT_TRUE(store_.storeFrame(patternImage(24, 16, 1), 0, 10.0));
 }
 
 TEST_F(SequenceStoreTest, ThreeFramesSavedAsNumberedPngOldestFirst) {
     storeFrames(3);
-    QSignalSpy saved(&store_, &AviThread::sequenceSaved);
     const QString folder = QString::fromStdString(dir_.path());
     ASSERT_TRUE(store_.saveSequence(folder, 2, 75));
-    ASSERT_TRUE(saved.wait(10000));
-    const auto args = saved.takeFirst();
-    EXPECT_EQ(args.at(0).toInt(), 3);
-    EXPECT_EQ(args.at(1).toString(), QString());
+    ASSERT_TRUE(events_.waitSequence());
+    EXPECT_EQ(events_.sequences.front().first, 3);
+    EXPECT_EQ(events_.sequences.front().second, QString());
     const QStringList files = QDir(folder).entryList(QDir::Files, QDir::Name);
     EXPECT_EQ(files, (QStringList{"0.png", "1.png", "2.png"}));
     for (int k = 0; k < 3; ++k) {
@@ -92,9 +90,8 @@ TEST_F(SequenceStoreTest, ThreeFramesSavedAsNumberedPngOldestFirst) {
 
 TEST_F(SequenceStoreTest, GreyFramesAreSavedAsGreyPictures) {
     storeFrames(2, 20, 10, true);
-    QSignalSpy saved(&store_, &AviThread::sequenceSaved);
     ASSERT_TRUE(store_.saveSequence(QString::fromStdString(dir_.path()), 0, 75));
-    ASSERT_TRUE(saved.wait(10000));
+    ASSERT_TRUE(events_.waitSequence());
     const QImage picture(QString::fromStdString(dir_.file("1.bmp")));
     ASSERT_FALSE(picture.isNull());
     EXPECT_TRUE(picture.isGrayscale());
@@ -103,27 +100,21 @@ TEST_F(SequenceStoreTest, GreyFramesAreSavedAsGreyPictures) {
 
 TEST_F(SequenceStoreTest, UnwritableFolderIsReported) {
     storeFrames(2);
-    QSignalSpy saved(&store_, &AviThread::sequenceSaved);
     ASSERT_TRUE(store_.saveSequence(QString::fromStdString(dir_.file("missing")), 1, 75));
-    ASSERT_TRUE(saved.wait(10000));
-    const auto args = saved.takeFirst();
-    EXPECT_EQ(args.at(0).toInt(), 0);
-    EXPECT_TRUE(args.at(1).toString().contains(QStringLiteral("missing/0.jpg")));
+    ASSERT_TRUE(events_.waitSequence());
+    EXPECT_EQ(events_.sequences.front().first, 0);
+    EXPECT_TRUE(events_.sequences.front().second.contains(QStringLiteral("missing/0.jpg")));
 }
 
 // Save Avi writes every stored frame, oldest first, at the rate the frames came with, and
 // the frames stay in memory.
 TEST_F(SequenceStoreTest, SaveAviWritesEveryFrameOldestFirst) {
     storeFrames(5);
-    QSignalSpy finished(&store_, &AviThread::finished);
-    QSignalSpy progress(&store_, &AviThread::progress);
     const std::string path = dir_.file("sample.avi");
     ASSERT_TRUE(store_.saveAvi(QString::fromStdString(path)));
-    ASSERT_TRUE(finished.wait(10000));
-    const auto args = finished.takeFirst();
-    EXPECT_EQ(args.at(0).toInt(), 5);
-    EXPECT_EQ(args.at(1).toInt(), 0);
-    EXPECT_EQ(progress.count(), 5);
+    ASSERT_TRUE(events_.waitFinished());
+    EXPECT_EQ(events_.finished.front(), std::make_pair(5, 0));
+    EXPECT_EQ(events_.progressCount, 5);
     EXPECT_EQ(store_.frameCount(), 5);
 
     auto info = avitest::probe(path);
@@ -140,13 +131,10 @@ TEST_F(SequenceStoreTest, SaveAviWritesEveryFrameOldestFirst) {
 TEST_F(SequenceStoreTest, SaveAviRefusesFramesOfAnotherSize) {
     storeFrames(2);
     ASSERT_TRUE(store_.storeFrame(patternImage(16, 24, 7), 0, 25.0));
-    QSignalSpy finished(&store_, &AviThread::finished);
     const std::string path = dir_.file("mixed.avi");
     ASSERT_TRUE(store_.saveAvi(QString::fromStdString(path)));
-    ASSERT_TRUE(finished.wait(10000));
-    const auto args = finished.takeFirst();
-    EXPECT_EQ(args.at(0).toInt(), 2);
-    EXPECT_EQ(args.at(1).toInt(), 1);
+    ASSERT_TRUE(events_.waitFinished());
+    EXPECT_EQ(events_.finished.front(), std::make_pair(2, 1));
     EXPECT_EQ(avitest::probe(path)["nb_read_packets"], "2");
 }
 
