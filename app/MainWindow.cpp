@@ -16,6 +16,7 @@
 #include "AboutDialog.h"
 #include "AppGlobals.h"
 #include "AppSettings.h"
+#include "AviThread.h"
 #include "CameraController.h"
 #include "DiagnosticWindows.h"
 #include "DesktopActions.h"
@@ -31,6 +32,8 @@
 #include "PictureOpener.h"
 #include "SingleCapture.h"
 #include "SnapshotController.h"
+#include "RecorderDlg.h"
+#include "RecordingController.h"
 #include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
@@ -73,6 +76,7 @@ MainWindow::MainWindow(QWidget* parent)
     frameBacklog.store(settings_->backlog());
 
     // The processing threads start here; the capture thread waits for the first start.
+    aviThread_ = std::make_unique<AviThread>();
     videoPipeline_ = std::make_unique<VideoPipeline>(*settings_, *scene_);
 
     buildStatusBar();
@@ -99,6 +103,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(cameraController_.get(), &CameraController::cameraOpened, aboutDialog_,
             &AboutDialog::refresh);
     startTimedShots();
+    buildRecording();
     if (cameraController_->enumerateDevice()) {
         cameraController_->streamVideo();
     }
@@ -265,6 +270,34 @@ void MainWindow::startTimedShots() {
     const SettingDialog* dialog = settingDialog_;
     if (dialog->intervalShot())
         createShotTimer(dialog->intervalTime(), dialog->intervalUnit(), dialog->intervalScale());
+}
+
+void MainWindow::buildRecording() {
+    recordingController_ = std::make_unique<RecordingController>(
+        *aviThread_, *videoPipeline_, *settings_,
+        RecordingWidgets{this, ui_->actionStart_Capture, ui_->actionExit_Capture, ui_->action_Stop,
+                         lblCapture_});
+    RecordingController* recording = recordingController_.get();
+    recording->setVideoControl([this] { pauseVideo(); }, [this] { streamVideo(); });
+    recording->setCaptureAllowed(settings_->aviCaptureEnabled());
+    connect(ui_->actionStart_Capture, &QAction::triggered, recording,
+            &RecordingController::startCapture);
+    connect(ui_->actionExit_Capture, &QAction::triggered, recording,
+            &RecordingController::stopCapture);
+    connect(recording, &RecordingController::note, dockMessage_, [this](const QString& text) {
+        dockMessage_->logText(text, QStringLiteral("AviThread"));
+    });
+    connect(cameraController_.get(), &CameraController::cameraChanged, recording,
+            &RecordingController::cameraChanged);
+    // Played-back frames of the store are shown like live ones, on this thread at once.
+    connect(aviThread_.get(), &AviThread::captured, videoPipeline_.get(), &VideoPipeline::process);
+
+    recorderDlg_ = new RecorderDlg(*aviThread_, *recording, this);
+    recorderDlg_->hide();
+    connect(ui_->actionRecord_Sequence, &QAction::triggered, recorderDlg_, [this] {
+        recorderDlg_->show();
+        recorderDlg_->raise();
+    });
 }
 
 void MainWindow::applyFeatureSwitches() {

@@ -15,6 +15,7 @@ class QTimer;
 
 class AboutDialog;
 class AppSettings;
+class AviThread;
 class CameraController;
 class DiagnosticWindows;
 class DockMessage;
@@ -26,6 +27,8 @@ class ImageView;
 class MeasureScene;
 class MeasureTools;
 class SettingDialog;
+class RecorderDlg;
+class RecordingController;
 class VideoPipeline;
 
 namespace Ui {
@@ -66,6 +69,9 @@ public:
     SettingDialog* settingDialog() const { return settingDialog_; }
     VideoPipeline* videoPipeline() const { return videoPipeline_.get(); }
     DiagnosticWindows* diagnostics() const { return diagnostics_; }
+    AviThread* aviThread() const { return aviThread_.get(); }
+    RecordingController* recordingController() const { return recordingController_.get(); }
+    RecorderDlg* recorderDlg() const { return recorderDlg_; }
 
     // Current view scale; mirrored into the scene after every change.
     double zoomFactor() const;
@@ -134,6 +140,7 @@ private:
     void connectPipeline();
     void buildPictureParts();
     void startTimedShots();
+    void buildRecording();
     void applyFeatureSwitches();
     void logFailure(const char* function);
 
@@ -149,11 +156,14 @@ private:
     QLabel* lblStatistics_ = nullptr;
     QLabel* lblPixel_ = nullptr;
     QLabel* lblCapture_ = nullptr;
+    RecorderDlg* recorderDlg_ = nullptr;  // owned by this window (QObject parent)
     bool drawRoiState_ = false;
     DockPreview* dockPreview_ = nullptr;
     AboutDialog* aboutDialog_ = nullptr;
     std::unique_ptr<LanguageController> language_;
 
+    // Outlives the pipeline that hands it frames; its destruction ends a file in progress.
+    std::unique_ptr<AviThread> aviThread_;
     // Declared last so that they are destroyed first, while the widgets they drive still exist.
     std::unique_ptr<VideoPipeline> videoPipeline_;
     std::unique_ptr<CameraController> cameraController_;
@@ -161,4 +171,5 @@ private:
     // After the pipeline, so that they go before it: both hand pictures to it.
     std::unique_ptr<SnapshotController> snapshots_;
     std::unique_ptr<SingleCapture> singleCapture_;
+    std::unique_ptr<RecordingController> recordingController_;
 };

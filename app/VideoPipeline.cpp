@@ -138,6 +138,7 @@ void VideoPipeline::process(QImage img, unsigned char* buffer, qint64 timestamp,
         emit toTable(QStringLiteral("CameraGetSnapMode"), CameraGetLastError());
     if (saveSnapshotInTrigger.load() && snap == kTriggerMode)
         emit triggerFrameShown(img);
+    emit frameShown(img, meta);
     release(buffer, meta);
 }
 

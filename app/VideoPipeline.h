@@ -83,6 +83,9 @@ signals:
     void firstImageShown();
     // A frame was shown while the camera is in trigger mode and trigger snapshots are on.
     void triggerFrameShown(QImage img);
+    // Every frame shown, with its `meta`, before the pipeline gives its buffer reference
+    // back: a receiver that keeps the image (recording) keeps the buffer alive through it.
+    void frameShown(QImage img, qint64 meta);
 
 private:
     void show(const QImage& img);
