@@ -16,8 +16,8 @@ class AppSettings;
 class CameraController;
 class DockMessage;
 class ImageView;
-class MeasureScene;
-class MeasureTools;
+class InteractiveScene;
+class MeasureController;
 class VideoPipeline;
 
 namespace Ui {
@@ -47,7 +47,8 @@ public:
     QLabel* statisticsLabel() const { return lblStatistics_; }
     QLabel* pixelLabel() const { return lblPixel_; }
     QLabel* captureLabel() const { return lblCapture_; }
-    MeasureScene* scene() const { return scene_; }
+    InteractiveScene* scene() const { return scene_; }
+    MeasureController* measureController() const { return measure_; }
     ImageView* view() const;
     AppSettings& settings() const { return *settings_; }
     DockMessage* dockMessage() const { return dockMessage_; }
@@ -95,6 +96,11 @@ private slots:
     void on_actionSelect_triggered();
     void on_actionCoordinates_triggered();
     void on_actionPolygon_triggered();
+    void on_actionCalibration_B_triggered();
+    void on_actionProperty_triggered();
+    void on_actionDetails_triggered();
+    void on_actionLoad_triggered();
+    void on_actionSave_triggered();
     void on_actionReconnect_triggered();
     void on_actionErase_U3_Firmware_triggered();
     void on_actionReset_Camera_triggered();
@@ -107,14 +113,15 @@ private:
     void buildDocks();
     void connectActions();
     void connectPipeline();
+    void connectMeasurement();
     void loadTranslation(int lang);
     void applyFeatureSwitches();
     void logFailure(const char* function);
 
     std::unique_ptr<Ui::MainWindow> ui_;
     std::unique_ptr<AppSettings> settings_;
-    MeasureScene* scene_ = nullptr;  // owned by this window (QObject parent)
-    std::unique_ptr<MeasureTools> measureTools_;
+    InteractiveScene* scene_ = nullptr;     // owned by this window (QObject parent)
+    MeasureController* measure_ = nullptr;  // owned by this window (QObject parent)
     DockMessage* dockMessage_ = nullptr;
     QComboBox* cameraBox_ = nullptr;
     QComboBox* resolutionBox_ = nullptr;
