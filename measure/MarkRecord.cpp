@@ -26,6 +26,18 @@ int integerOrZero(const QString& text) {
     return ok ? value : 0;
 }
 
+// A width: text reads as 0 like any field, but a number too large for any pen (even one too
+// large for an int) refuses the record.
+std::optional<int> penWidth(const QString& text) {
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok)
+        return 0;
+    if (!(value >= 0 && value <= MarkRecord::kMaxWidth))
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
 }  // namespace
 
 int MarkRecord::coordinateCount(const QString& keyword) {
@@ -68,9 +80,10 @@ std::optional<MarkRecord> MarkRecord::parse(QByteArrayView line) {
     record.colourName = parts[0].trimmed();
     if (!QColor::isValidColorName(record.colourName))
         return std::nullopt;
-    record.width = integerOrZero(parts[1]);
-    if (record.width < 0 || record.width > kMaxWidth)
+    const std::optional<int> pen = penWidth(parts[1]);
+    if (!pen)
         return std::nullopt;
+    record.width = *pen;
     record.show = integerOrZero(parts[2]) > 0;
 
     int count = expected;
