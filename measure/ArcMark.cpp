@@ -24,7 +24,8 @@ ArcMark::ArcMark(InteractiveScene* scene)
     : Mark(kArc, Qt::red, QCoreApplication::translate("Mark", "Arc Mark"), scene) {}
 
 QRectF ArcMark::boundingRect() const {
-    return wholeScene();
+    // The arc's square reaches 20 pixels around the vertex; the label 70 screen pixels.
+    return boundsAround({p1_, p2_, p3_}, 20 * zoom() + 80);
 }
 
 std::pair<int, int> ArcMark::arcAngles() const {
@@ -70,6 +71,7 @@ QList<Mark::Label> ArcMark::labels() const {
 
 bool ArcMark::addPoint(QGraphicsSceneMouseEvent* event) {
     const QPointF at = event->scenePos();
+    prepareGeometryChange();
     switch (state_) {
         case 0:
             p1_ = p2_ = p3_ = at;
@@ -95,6 +97,7 @@ bool ArcMark::addPoint(QGraphicsSceneMouseEvent* event) {
 }
 
 void ArcMark::trackMouse(QGraphicsSceneMouseEvent* event) {
+    prepareGeometryChange();
     if (state_ == 1) {
         p2_ = p3_ = event->scenePos();
     } else if (state_ == 2) {
@@ -103,6 +106,7 @@ void ArcMark::trackMouse(QGraphicsSceneMouseEvent* event) {
 }
 
 void ArcMark::translate(double dx, double dy) {
+    prepareGeometryChange();
     const QPointF d(dx, dy);
     p1_ += d;
     p2_ += d;

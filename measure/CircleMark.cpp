@@ -20,7 +20,12 @@ CircleMark::CircleMark(InteractiveScene* scene)
     : Mark(kCircle, Qt::yellow, QCoreApplication::translate("Mark", "Circle Mark"), scene) {}
 
 QRectF CircleMark::boundingRect() const {
-    return wholeScene();
+    const auto circle = state_ == 3 ? MarkGeometry::circleThrough(p1_, p2_, p3_) : std::nullopt;
+    if (!circle)
+        return boundsAround({p1_, p2_, p3_}, 4);
+    const QPointF c = circle->centre, r(circle->radius, circle->radius);
+    // Labels reach 150 screen pixels right of and 32 above the centre.
+    return boundsAround({c - r, c + r}, 4).united(boundsAround({c}, 160));
 }
 
 void CircleMark::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
@@ -59,6 +64,7 @@ QList<Mark::Label> CircleMark::labels() const {
 
 bool CircleMark::addPoint(QGraphicsSceneMouseEvent* event) {
     const QPointF at = event->scenePos();
+    prepareGeometryChange();
     switch (state_) {
         case 0:
             p1_ = p2_ = p3_ = at;
@@ -85,6 +91,7 @@ bool CircleMark::addPoint(QGraphicsSceneMouseEvent* event) {
 }
 
 void CircleMark::translate(double dx, double dy) {
+    prepareGeometryChange();
     const QPointF d(dx, dy);
     p1_ += d;
     p2_ += d;

@@ -43,7 +43,14 @@ bool CoordinatesMark::addPoint(QGraphicsSceneMouseEvent* event) {
 
 void CoordinatesMark::trackMouse(QGraphicsSceneMouseEvent* event) {
     point_ = event->scenePos();
-    update();
+}
+
+QList<QRectF> CoordinatesMark::trackingArea() const {
+    // Two strips along the hair lines (the square is 20 pixels wide) and the label box.
+    const double x = point_.x(), y = point_.y(), z = zoom(), margin = 12 + width();
+    return {QRectF(x - margin, 0, 2 * margin, sceneHeight()),
+            QRectF(0, y - margin, sceneWidth(), 2 * margin),
+            QRectF(x - 2, y - 20 / z - 2, 150 / z + 4, 20 / z + 4)};
 }
 
 void CoordinatesMark::translate(double dx, double dy) {

@@ -17,6 +17,7 @@ public:
     QList<Label> labels() const override;
     bool addPoint(QGraphicsSceneMouseEvent* event) override;
     void trackMouse(QGraphicsSceneMouseEvent* event) override;
+    QList<QRectF> trackingArea() const override;
     void translate(double dx, double dy) override;
     QString toRecord() const override;
     bool hitTest(QPointF p, double w, double h) const override;

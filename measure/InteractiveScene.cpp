@@ -313,8 +313,12 @@ void InteractiveScene::showHandles(const Mark& mark) {
 
 void InteractiveScene::mouseMoveEvent(QGraphicsSceneMouseEvent* event) {
     if (currentMark_ != nullptr) {
+        // Only what the mark covered and covers now is redrawn: a whole-scene repaint per
+        // move would redraw the full picture at mouse rate and cost live frames.
+        const QList<QRectF> before = currentMark_->trackingArea();
         currentMark_->trackMouse(event);
-        repaintAll();
+        for (const QRectF& area : before + currentMark_->trackingArea())
+            update(area);
     }
     QGraphicsScene::mouseMoveEvent(event);
 }

@@ -44,6 +44,10 @@ public:
     // The mark-file record, without line end.
     virtual QString toRecord() const = 0;
 
+    // The scene area a move of the mouse can change while the mark is drawn: repainting it
+    // before and after the move is enough, which keeps moves from redrawing the whole picture.
+    virtual QList<QRectF> trackingArea() const { return {sceneBoundingRect()}; }
+
     // What the select tool needs: whether p picks the mark, and where its handles go
     // (w, h: the scene rectangle's size).
     virtual bool hitTest(QPointF p, double w, double h) const = 0;

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 #include "InteractiveScene.h"
 #include "MarkGeometry.h"
@@ -20,7 +21,15 @@ double PolygonMark::pixelArea() const {
 }
 
 QRectF PolygonMark::boundingRect() const {
-    return wholeScene();
+    if (count_ == 0)
+        return QRectF();
+    // The vertices, the rubber band's end, and the area label 70 screen pixels beside one.
+    const int used = std::min(count_ + (rubberBand_ ? 1 : 0), kMaxVertices);
+    QRectF box(vertices_[0], QSizeF(0, 0));
+    for (int i = 1; i < used; ++i)
+        box = box.united(QRectF(vertices_[i], QSizeF(0, 0)));
+    const double margin = 80 / zoom() + width();
+    return box.adjusted(-margin, -margin, margin, margin);
 }
 
 void PolygonMark::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) {
@@ -63,6 +72,7 @@ void PolygonMark::close() {
 }
 
 bool PolygonMark::addPoint(QGraphicsSceneMouseEvent* event) {
+    prepareGeometryChange();
     rubberBand_ = false;
     if (state_ == 2)
         return true;
@@ -84,6 +94,7 @@ bool PolygonMark::addPoint(QGraphicsSceneMouseEvent* event) {
 }
 
 void PolygonMark::trackMouse(QGraphicsSceneMouseEvent* event) {
+    prepareGeometryChange();
     if (state_ == 1 && count_ < kMaxVertices) {
         vertices_[count_] = event->scenePos();
         rubberBand_ = true;
@@ -91,6 +102,7 @@ void PolygonMark::trackMouse(QGraphicsSceneMouseEvent* event) {
 }
 
 void PolygonMark::translate(double dx, double dy) {
+    prepareGeometryChange();
     for (int i = 0; i < count_; ++i)
         vertices_[i] += QPointF(dx, dy);
 }
