@@ -99,7 +99,7 @@ void Mark::drawLabels(QPainter* painter) const {
     painter->scale(1.0 / z, 1.0 / z);
     painter->setPen(QPen(colour_, 1));
     for (const Label& text : texts)
-        painter->drawText(text.box, text.flags, text.text);
+        painter->drawText(text.box, text.flags | Qt::TextDontClip, text.text);
     painter->restore();
 }
 

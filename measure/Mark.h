@@ -87,7 +87,8 @@ protected:
     // A label in the box between two screen-pixel corners (either order).
     static Label label(QPointF corner1, QPointF corner2, const QString& text,
                        int flags = Qt::AlignCenter);
-    // Draws labels() with the painter scaled so that text keeps its size at every zoom.
+    // Draws labels() with the painter scaled so that text keeps its size at every zoom; a
+    // value longer than its box runs over rather than being cut.
     void drawLabels(QPainter* painter) const;
     // A rectangle around the given scene points wide enough for labels of `labelPixels`
     // screen pixels, at the current zoom.
