@@ -24,16 +24,16 @@
 #include "DockPreview.h"
 #include "GuiLog.h"
 #include "ImageView.h"
+#include "InteractiveScene.h"
 #include "LanguageController.h"
 #include "LiveImageItem.h"
-#include "MeasureScene.h"
-#include "MeasureTools.h"
-#include "SettingDialog.h"
+#include "MeasureController.h"
 #include "PictureOpener.h"
-#include "SingleCapture.h"
-#include "SnapshotController.h"
 #include "RecorderDlg.h"
 #include "RecordingController.h"
+#include "SettingDialog.h"
+#include "SingleCapture.h"
+#include "SnapshotController.h"
 #include "TranslatableWindows.h"
 #include "VideoPipeline.h"
 #include "ui_MainWindow.h"
@@ -69,10 +69,9 @@ MainWindow::MainWindow(QWidget* parent)
 
     TranslatableWindows::instance().add(this, [this] { ui_->retranslateUi(this); });
     settings_ = std::make_unique<AppSettings>();
-    scene_ = new MeasureScene(this);
+    scene_ = new InteractiveScene(this);
     ui_->gvMain->setScene(scene_);
     scene_->setZoomFactor(1.0);
-    measureTools_ = std::make_unique<MeasureTools>(*scene_);
     frameBacklog.store(settings_->backlog());
 
     // The processing threads start here; the capture thread waits for the first start.
@@ -86,6 +85,7 @@ MainWindow::MainWindow(QWidget* parent)
     connectActions();
     connectPipeline();
     diagnostics_ = new DiagnosticWindows(*this);
+    connectMeasurement();
 
     buildPictureParts();
     language_ = std::make_unique<LanguageController>(*settings_);
@@ -202,20 +202,35 @@ void MainWindow::connectActions() {
     connect(ui_->actionZoom_Out, &QAction::triggered, this, &MainWindow::zoomOut);
     connect(ui_->actionReset, &QAction::triggered, this, &MainWindow::resetView);
     connect(ui_->actionEnglish_Chinese, &QAction::triggered, this, &MainWindow::switchLanguage);
+}
 
-    connect(ui_->gvMain, &ImageView::zoomChanged, scene_, &MeasureScene::setZoomFactor);
-    connect(scene_, &MeasureScene::zoomInRequested, ui_->gvMain, &ImageView::zoomInUnderMouse);
-    connect(scene_, &MeasureScene::zoomOutRequested, ui_->gvMain, &ImageView::zoomOutUnderMouse);
+void MainWindow::connectMeasurement() {
+    measure_ = new MeasureController(this, scene_, settings_->qsettings());
+    const std::pair<QAction*, int> tools[] = {
+        {ui_->actionLine, InteractiveScene::kLine},
+        {ui_->actionCircle, InteractiveScene::kCircle},
+        {ui_->actionRectangle, InteractiveScene::kRectangle},
+        {ui_->actionArc, InteractiveScene::kArc},
+        {ui_->actionAxesY_Y, InteractiveScene::kAxisY},
+        {ui_->actionAxesX_X, InteractiveScene::kAxisX},
+        {ui_->actionSelect, InteractiveScene::kSelect},
+        {ui_->actionCoordinates, InteractiveScene::kCoordinates},
+        {ui_->actionPolygon, InteractiveScene::kPolygon}};
+    for (const auto& [action, mode] : tools)
+        measure_->addTool(action, mode);
 
-    measureTools_->addTool(ui_->actionLine, MeasureScene::kLine);
-    measureTools_->addTool(ui_->actionCircle, MeasureScene::kCircle);
-    measureTools_->addTool(ui_->actionRectangle, MeasureScene::kRectangle);
-    measureTools_->addTool(ui_->actionArc, MeasureScene::kArc);
-    measureTools_->addTool(ui_->actionAxesY_Y, MeasureScene::kAxisY);
-    measureTools_->addTool(ui_->actionAxesX_X, MeasureScene::kAxisX);
-    measureTools_->addTool(ui_->actionSelect, MeasureScene::kSelect);
-    measureTools_->addTool(ui_->actionCoordinates, MeasureScene::kCoordinates);
-    measureTools_->addTool(ui_->actionPolygon, MeasureScene::kPolygon);
+    // Moves reach the scene without a button held: rubber bands and the coordinate cross.
+    ui_->gvMain->setMouseTracking(true);
+    connect(ui_->gvMain, &ImageView::zoomChanged, scene_, &InteractiveScene::setZoomFactor);
+    connect(scene_, &InteractiveScene::zoomInRequested, ui_->gvMain, &ImageView::zoomInUnderMouse);
+    connect(scene_, &InteractiveScene::zoomOutRequested, ui_->gvMain,
+            &ImageView::zoomOutUnderMouse);
+    connect(scene_, &InteractiveScene::regionPicked, this, [this](int x, int y, int w, int h) {
+        emit regionPicked(x, y, w, h);
+        setDrawROIState(false);
+    });
+    connect(videoPipeline_.get(), &VideoPipeline::firstImageShown, measure_,
+            &MeasureController::loadMarks);
 }
 
 void MainWindow::connectPipeline() {
@@ -224,7 +239,7 @@ void MainWindow::connectPipeline() {
     connect(pipeline, &VideoPipeline::usbTextChanged, lblUsb_, &QLabel::setText);
     connect(pipeline, &VideoPipeline::statisticsTextChanged, lblStatistics_, &QLabel::setText);
     connect(pipeline, &VideoPipeline::pixelTextChanged, lblPixel_, &QLabel::setText);
-    connect(scene_, &MeasureScene::pixelPressed, pipeline,
+    connect(scene_, &InteractiveScene::pixelPressed, pipeline,
             [pipeline](QPointF pos) { pipeline->readPixel(pos.x(), pos.y()); });
 }
 
@@ -322,11 +337,12 @@ void MainWindow::streamVideo() {
 
 void MainWindow::setDrawROIState(bool draw) {
     drawRoiState_ = draw;
+    scene_->setDrawRoiState(draw);
     if (draw) {
-        measureTools_->clearMeasurements();
-        measureTools_->selectMode(MeasureScene::kRectangle);
+        measure_->clearMeasurements();
+        measure_->selectMode(InteractiveScene::kRectangle);
     } else {
-        measureTools_->selectMode(MeasureScene::kNone);
+        measure_->selectMode(InteractiveScene::kNone);
     }
 }
 
@@ -410,34 +426,49 @@ int MainWindow::languageState() const {
 }
 
 void MainWindow::on_actionMeasure_On_Off_triggered() {
-    measureTools_->clearMeasurements();
+    measure_->clearMeasurements();
+}
+void MainWindow::on_actionCalibration_B_triggered() {
+    measure_->showCalibration();
+}
+void MainWindow::on_actionProperty_triggered() {
+    measure_->showProperty();
+}
+void MainWindow::on_actionDetails_triggered() {
+    measure_->showDetails();
+}
+void MainWindow::on_actionLoad_triggered() {
+    measure_->loadMarks();
+}
+void MainWindow::on_actionSave_triggered() {
+    measure_->saveMarks();
 }
 void MainWindow::on_actionLine_triggered() {
-    measureTools_->toolTriggered(ui_->actionLine);
+    measure_->toolTriggered(ui_->actionLine);
 }
 void MainWindow::on_actionArc_triggered() {
-    measureTools_->toolTriggered(ui_->actionArc);
+    measure_->toolTriggered(ui_->actionArc);
 }
 void MainWindow::on_actionRectangle_triggered() {
-    measureTools_->toolTriggered(ui_->actionRectangle);
+    measure_->toolTriggered(ui_->actionRectangle);
 }
 void MainWindow::on_actionCircle_triggered() {
-    measureTools_->toolTriggered(ui_->actionCircle);
+    measure_->toolTriggered(ui_->actionCircle);
 }
 void MainWindow::on_actionAxesX_X_triggered() {
-    measureTools_->toolTriggered(ui_->actionAxesX_X);
+    measure_->toolTriggered(ui_->actionAxesX_X);
 }
 void MainWindow::on_actionAxesY_Y_triggered() {
-    measureTools_->toolTriggered(ui_->actionAxesY_Y);
+    measure_->toolTriggered(ui_->actionAxesY_Y);
 }
 void MainWindow::on_actionSelect_triggered() {
-    measureTools_->toolTriggered(ui_->actionSelect);
+    measure_->toolTriggered(ui_->actionSelect);
 }
 void MainWindow::on_actionCoordinates_triggered() {
-    measureTools_->toolTriggered(ui_->actionCoordinates);
+    measure_->toolTriggered(ui_->actionCoordinates);
 }
 void MainWindow::on_actionPolygon_triggered() {
-    measureTools_->toolTriggered(ui_->actionPolygon);
+    measure_->toolTriggered(ui_->actionPolygon);
 }
 
 void MainWindow::logFailure(const char* function) {

@@ -24,11 +24,11 @@ class LanguageController;
 class SingleCapture;
 class SnapshotController;
 class ImageView;
-class MeasureScene;
-class MeasureTools;
 class SettingDialog;
 class RecorderDlg;
 class RecordingController;
+class InteractiveScene;
+class MeasureController;
 class VideoPipeline;
 
 namespace Ui {
@@ -58,7 +58,8 @@ public:
     QLabel* statisticsLabel() const { return lblStatistics_; }
     QLabel* pixelLabel() const { return lblPixel_; }
     QLabel* captureLabel() const { return lblCapture_; }
-    MeasureScene* scene() const { return scene_; }
+    InteractiveScene* scene() const { return scene_; }
+    MeasureController* measureController() const { return measure_; }
     ImageView* view() const;
     AppSettings& settings() const { return *settings_; }
     DockMessage* dockMessage() const { return dockMessage_; }
@@ -121,6 +122,11 @@ private slots:
     void on_actionSelect_triggered();
     void on_actionCoordinates_triggered();
     void on_actionPolygon_triggered();
+    void on_actionCalibration_B_triggered();
+    void on_actionProperty_triggered();
+    void on_actionDetails_triggered();
+    void on_actionLoad_triggered();
+    void on_actionSave_triggered();
     void on_actionReconnect_triggered();
     void on_actionErase_U3_Firmware_triggered();
     void on_actionReset_Camera_triggered();
@@ -141,13 +147,14 @@ private:
     void buildPictureParts();
     void startTimedShots();
     void buildRecording();
+    void connectMeasurement();
     void applyFeatureSwitches();
     void logFailure(const char* function);
 
     std::unique_ptr<Ui::MainWindow> ui_;
     std::unique_ptr<AppSettings> settings_;
-    MeasureScene* scene_ = nullptr;  // owned by this window (QObject parent)
-    std::unique_ptr<MeasureTools> measureTools_;
+    InteractiveScene* scene_ = nullptr;     // owned by this window (QObject parent)
+    MeasureController* measure_ = nullptr;  // owned by this window (QObject parent)
     DockMessage* dockMessage_ = nullptr;
     SettingDialog* settingDialog_ = nullptr;  // owned by this window (QObject parent)
     QComboBox* cameraBox_ = nullptr;

@@ -15,8 +15,6 @@
 #include "AppSettings.h"
 #include "CoreLogBridge.h"
 #include "ImageView.h"
-#include "MeasureScene.h"
-#include "MeasureTools.h"
 #include "ShellTestSupport.h"
 #include "base/LogCategory.h"
 
@@ -113,110 +111,6 @@ TEST(ImageViewTest, FitScreenScalesTheImageIntoTheView) {
     EXPECT_NEAR(view.transform().m11(), 0.5, 1e-12);
     view.fitScreen(QSizeF());
     EXPECT_DOUBLE_EQ(view.zoomFactor(), 0.5);
-}
-
-class MeasureToolsTest : public ::testing::Test {
-protected:
-    static constexpr int kModes[] = {
-        MeasureScene::kLine,   MeasureScene::kCircle,      MeasureScene::kRectangle,
-        MeasureScene::kArc,    MeasureScene::kAxisY,       MeasureScene::kAxisX,
-        MeasureScene::kSelect, MeasureScene::kCoordinates, MeasureScene::kPolygon};
-
-    MeasureToolsTest() : tools_(scene_) {
-        for (int mode : kModes) {
-            auto& action = actions_.emplace_back(std::make_unique<QAction>());
-            action->setCheckable(true);
-            tools_.addTool(action.get(), mode);
-        }
-    }
-
-    // What a click on a checkable tool action does before its slot runs.
-    void click(QAction& action) {
-        action.setChecked(!action.isChecked());
-        tools_.toolTriggered(&action);
-    }
-    QAction& tool(int mode) {
-        return *actions_.at(std::find(std::begin(kModes), std::end(kModes), mode) - kModes);
-    }
-    int checkedCount() const {
-        return static_cast<int>(std::count_if(actions_.begin(), actions_.end(),
-                                              [](const auto& a) { return a->isChecked(); }));
-    }
-
-    MeasureScene scene_;
-    MeasureTools tools_;
-    std::vector<std::unique_ptr<QAction>> actions_;
-};
-
-TEST_F(MeasureToolsTest, OneToolAtATimeAndTheModeFollowsIt) {
-    for (int mode : kModes) {
-        click(tool(mode));
-        EXPECT_EQ(scene_.toolMode(), mode);
-        EXPECT_TRUE(tool(mode).isChecked());
-        EXPECT_EQ(checkedCount(), 1);
-    }
-    click(tool(MeasureScene::kPolygon));  // unchecking the active tool
-    EXPECT_EQ(scene_.toolMode(), MeasureScene::kNone);
-    EXPECT_EQ(checkedCount(), 0);
-}
-
-TEST_F(MeasureToolsTest, SwitchingDropsTheUnfinishedMarkButKeepsFinishedOnes) {
-    auto* finished = new QGraphicsRectItem(0, 0, 10, 10);
-    scene_.addMark(finished);
-    auto* unfinished = new QGraphicsLineItem(0, 0, 5, 5);
-    scene_.setCurrentMark(unfinished);
-    EXPECT_EQ(scene_.items().size(), 2);
-    click(tool(MeasureScene::kLine));
-    click(tool(MeasureScene::kArc));
-    EXPECT_EQ(scene_.currentMark(), nullptr);
-    EXPECT_EQ(scene_.items(), QList<QGraphicsItem*>{finished});
-    EXPECT_EQ(finished->zValue(), MeasureScene::kMarkZ);
-}
-
-TEST_F(MeasureToolsTest, ClearingRemovesAllMarksAndTools) {
-    scene_.addMark(new QGraphicsRectItem(0, 0, 10, 10));
-    scene_.addMark(new QGraphicsRectItem(5, 5, 10, 10));
-    scene_.setCurrentMark(new QGraphicsRectItem(1, 1, 2, 2));
-    click(tool(MeasureScene::kCircle));
-    scene_.setCurrentMark(new QGraphicsRectItem(1, 1, 2, 2));
-    auto* picture = scene_.addRect(0, 0, 100, 100);  // the image is not a mark
-    tools_.clearMeasurements();
-    EXPECT_TRUE(scene_.marks().isEmpty());
-    EXPECT_EQ(scene_.items(), QList<QGraphicsItem*>{picture});
-    EXPECT_EQ(scene_.toolMode(), MeasureScene::kNone);
-    EXPECT_EQ(checkedCount(), 0);
-    // Picking a region selects the rectangle mode with no tool action checked.
-    tools_.selectMode(MeasureScene::kRectangle);
-    EXPECT_EQ(scene_.toolMode(), MeasureScene::kRectangle);
-    EXPECT_EQ(checkedCount(), 0);
-}
-
-TEST(MeasureSceneTest, PressesReportTheirPositionAndKeysAskForZoom) {
-    MeasureScene scene;
-    QSignalSpy pixels(&scene, &MeasureScene::pixelPressed);
-    QSignalSpy zoomIns(&scene, &MeasureScene::zoomInRequested);
-    QSignalSpy zoomOuts(&scene, &MeasureScene::zoomOutRequested);
-
-    QGraphicsSceneMouseEvent press(QEvent::GraphicsSceneMousePress);
-    press.setScenePos(QPointF(12.5, 7.25));
-    press.setButton(Qt::LeftButton);
-    QCoreApplication::sendEvent(&scene, &press);  // empty scene: only the position is reported
-    scene.addRect(0, 0, 50, 50);
-    press.setScenePos(QPointF(30, 40));
-    QCoreApplication::sendEvent(&scene, &press);
-    ASSERT_EQ(pixels.count(), 2);
-    EXPECT_EQ(pixels.at(0).front().toPointF(), QPointF(12.5, 7.25));
-    EXPECT_EQ(pixels.at(1).front().toPointF(), QPointF(30, 40));
-
-    QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::NoModifier, "+");
-    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, "-");
-    QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
-    QCoreApplication::sendEvent(&scene, &plus);
-    QCoreApplication::sendEvent(&scene, &minus);
-    QCoreApplication::sendEvent(&scene, &minus);
-    QCoreApplication::sendEvent(&scene, &other);
-    EXPECT_EQ(zoomIns.count(), 1);
-    EXPECT_EQ(zoomOuts.count(), 2);
 }
 
 struct CapturedMessage {

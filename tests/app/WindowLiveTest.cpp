@@ -11,9 +11,9 @@
 
 #include "DockMessage.h"
 #include "ImageView.h"
+#include "InteractiveScene.h"
 #include "LiveImageItem.h"
 #include "MainWindow.h"
-#include "MeasureScene.h"
 #include "ShellTestSupport.h"
 #include "VideoPipeline.h"
 #include "usb/host/Driver.h"
@@ -54,7 +54,7 @@ TEST_F(WindowLiveTest, StartUpOpensCameraZeroAndShowsLiveFrames) {
     const LiveImageItem* item = pipeline->liveItem();
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->scene(), window_->scene());
-    EXPECT_LT(item->zValue(), MeasureScene::kMarkZ);
+    EXPECT_LT(item->zValue(), InteractiveScene::kMarkZ);
 
     // A press on the picture reads the pixel under it into the status bar.
     QGraphicsSceneMouseEvent press(QEvent::GraphicsSceneMousePress);

@@ -1,0 +1,15 @@
+// SPDX-License-Identifier: MIT
+// Test entry point: one QApplication on the offscreen platform for every GUI test.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    // No display is needed: the tests drive real widgets without showing them anywhere.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}
