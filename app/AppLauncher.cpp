@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 #include <memory>
 
 #include "AppOptions.h"
@@ -11,10 +12,45 @@
 #include "LiveMeasurement.h"
 #include "MainWindow.h"
 #include "SingleInstanceGuard.h"
+#include "TerminationSignals.h"
+#include "VideoPipeline.h"
+
+namespace {
+
+// Counted from a fresh start of the stream: frames made before the count began (in the
+// transfer ring, the frame queue or on their way to the window) would otherwise count as
+// captured or displayed without ever counting as made.
+std::unique_ptr<LiveMeasurement> startMeasurement(MainWindow& window, int seconds) {
+    window.pauseVideo();
+    VideoPipeline& pipeline = *window.videoPipeline();
+    pipeline.releaseCamera();
+    pipeline.clearQueue();
+    QCoreApplication::sendPostedEvents();
+    auto measurement = std::make_unique<LiveMeasurement>(pipeline, seconds);
+    window.streamVideo();
+    return measurement;
+}
+
+}  // namespace
 
 QString AppLauncher::instanceKey() {
     const QString override = qEnvironmentVariable("VIDSCOPE_INSTANCE_KEY");
     return override.isEmpty() ? QString::fromLatin1(SingleInstanceGuard::kDefaultKey) : override;
+}
+
+bool AppLauncher::canAskUser(const QString& platformName, const AppOptions& options) {
+    // A timed measurement is run from scripts, and the offscreen and minimal platforms have
+    // no screen: a modal box there would wait for a click that never comes.
+    const bool screenless =
+        platformName == QLatin1String("offscreen") || platformName == QLatin1String("minimal");
+    return !screenless && options.measureSeconds <= 0;
+}
+
+void AppLauncher::refuseSecondStart(const AppOptions& options) {
+    std::fprintf(stderr, "vidscope: %s\n", kAlreadyRunning);
+    std::fflush(stderr);
+    if (canAskUser(QGuiApplication::platformName(), options))
+        showAlreadyRunning();
 }
 
 void AppLauncher::showAlreadyRunning() {
@@ -25,16 +61,22 @@ void AppLauncher::showAlreadyRunning() {
 int AppLauncher::run(QApplication& app, const AppOptions& options) {
     SingleInstanceGuard guard(instanceKey());
     if (!guard.acquire()) {
-        showAlreadyRunning();
+        refuseSecondStart(options);
         return 0;
     }
+    // Ctrl+C in the terminal or a session's SIGTERM close the window as the user would, so
+    // the camera is freed and the single-instance segment given back. Installed before the
+    // window opens its camera; a signal is acted on once the event loop runs.
+    TerminationSignals termination;
     auto window = std::make_unique<MainWindow>();
+    QObject::connect(&termination, &TerminationSignals::received, window.get(), [&window] {
+        window->close();
+        QCoreApplication::quit();
+    });
     window->show();
     std::unique_ptr<LiveMeasurement> measurement;
-    if (options.measureSeconds > 0) {
-        measurement =
-            std::make_unique<LiveMeasurement>(*window->videoPipeline(), options.measureSeconds);
-    }
+    if (options.measureSeconds > 0)
+        measurement = startMeasurement(*window, options.measureSeconds);
     // The loop's own result carries nothing the caller could act on: a window close is the
     // only way out, and that is a normal end.
     (void)app.exec();
