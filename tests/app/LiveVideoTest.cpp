@@ -184,6 +184,19 @@ TEST_F(LiveVideo, StoredRoiIsAppliedOnlyWhenEven) {
     EXPECT_EQ(resolutionBox_.currentText(), "ROI");
     EXPECT_EQ(controller_->currentResolutionIndex(), resolutionBox_.count() - 1);
     ASSERT_TRUE(waitFor([&] { return pipeline_->displayedImage().size() == QSize(320, 200); }));
+
+    // A region wider than the sensor (stored for another model, or by hand) is refused by
+    // the camera: the stored resolution takes over and the video still starts.
+    controller_->shutdown();
+    controller_.reset();
+    pipeline_.reset();
+    storeRoi(10, 4000);
+    log_.clear();
+    startUp();
+    EXPECT_EQ(count("CameraSetROI", CAMERA_ERROR_PARAMETER_UNREASONABLE), 1);
+    EXPECT_EQ(resolutionBox_.currentIndex(), 1);
+    EXPECT_EQ(controller_->currentResolutionIndex(), 1);
+    EXPECT_TRUE(waitFor([&] { return pipeline_->displayedImage().size() == QSize(640, 480); }));
 }
 
 TEST_F(LiveVideo, UnplugAndReplugFollowTheCamera) {
@@ -202,6 +215,29 @@ TEST_F(LiveVideo, UnplugAndReplugFollowTheCamera) {
     ASSERT_TRUE(waitFor([&] { return count("Camera plugged in", 20) == 1; }));
     EXPECT_EQ(cameraBox_.count(), 1);
     EXPECT_TRUE(waitForFrames(3));
+}
+
+// Unplugging, pausing and restarting end queries and free the camera on purpose: none of
+// that is a failure for the message log.
+TEST_F(LiveVideo, OwnInterruptionsLeaveNoRowsInTheLog) {
+    attach("3120");
+    startUp();
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_TRUE(waitForFrames(3));
+        detachAll();
+        ASSERT_TRUE(waitFor([&] { return count("Camera plugged out", 21) == round + 1; }));
+        attach("3120");
+        ASSERT_TRUE(waitFor([&] { return count("Camera plugged in", 20) == round + 1; }));
+        ASSERT_TRUE(waitForFrames(3));
+        controller_->pauseVideo();
+        controller_->streamVideo();
+    }
+    controller_->shutdown();
+    waitFor([] { return false; }, 200);  // frames still on their way arrive after the close
+    EXPECT_EQ(count("CameraQueryImage", CAMERA_ERROR_USER_ABORT), 0);
+    EXPECT_EQ(count("CameraGetSnapMode", CAMERA_ERROR_NOT_INITIALIZED), 0);
+    for (const LogRow& row : log_)
+        EXPECT_NE(row.number, CAMERA_ERROR_USER_ABORT) << row.text.toStdString();
 }
 
 TEST_F(LiveVideo, CloseWhileStreamingJoinsEveryThreadAndFreesTheCamera) {
