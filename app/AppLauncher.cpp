@@ -59,17 +59,20 @@ void AppLauncher::showAlreadyRunning() {
 }
 
 int AppLauncher::run(QApplication& app, const AppOptions& options) {
+    // Ctrl+C in the terminal or a session's SIGTERM close the window as the user would, so
+    // the camera is freed and the single-instance segment given back. Installed before the
+    // segment is taken, so that no signal can end the program while it holds the segment;
+    // a signal is acted on once the event loop runs.
+    auto termination = std::make_unique<TerminationSignals>();
     SingleInstanceGuard guard(instanceKey());
     if (!guard.acquire()) {
+        // Nothing to clean up: the signals may end the refusal the ordinary way.
+        termination.reset();
         refuseSecondStart(options);
         return 0;
     }
-    // Ctrl+C in the terminal or a session's SIGTERM close the window as the user would, so
-    // the camera is freed and the single-instance segment given back. Installed before the
-    // window opens its camera; a signal is acted on once the event loop runs.
-    TerminationSignals termination;
     auto window = std::make_unique<MainWindow>();
-    QObject::connect(&termination, &TerminationSignals::received, window.get(), [&window] {
+    QObject::connect(termination.get(), &TerminationSignals::received, window.get(), [&window] {
         window->close();
         QCoreApplication::quit();
     });
