@@ -220,6 +220,10 @@ TEST_F(LiveVideo, UnplugAndReplugFollowTheCamera) {
 // Unplugging, pausing and restarting end queries and free the camera on purpose: none of
 // that is a failure for the message log.
 TEST_F(LiveVideo, OwnInterruptionsLeaveNoRowsInTheLog) {
+    // Paced, as a real camera: the capture thread then spends its time waiting in a query,
+    // where the pause, the unplug and the close meet it.
+    const QByteArray unpaced = qgetenv("VIDSCOPE_VIRTUAL_UNPACED");
+    qputenv("VIDSCOPE_VIRTUAL_UNPACED", "0");
     attach("3120");
     startUp();
     for (int round = 0; round < 4; ++round) {
@@ -232,6 +236,7 @@ TEST_F(LiveVideo, OwnInterruptionsLeaveNoRowsInTheLog) {
         controller_->pauseVideo();
         controller_->streamVideo();
     }
+    qputenv("VIDSCOPE_VIRTUAL_UNPACED", unpaced);
     controller_->shutdown();
     waitFor([] { return false; }, 200);  // frames still on their way arrive after the close
     EXPECT_EQ(count("CameraQueryImage", CAMERA_ERROR_USER_ABORT), 0);
