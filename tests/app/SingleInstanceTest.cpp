@@ -9,7 +9,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
-#include <cstdio>
 #include <memory>
 
 #include <sys/stat.h>
@@ -78,44 +77,10 @@ QStringList topLevelMainWindows() {
     return names;
 }
 
-// Standard error of this process, caught in a file while in scope.
-class CapturedStderr {
-public:
-    CapturedStderr() : saved_(::dup(STDERR_FILENO)) {
-        std::fflush(stderr);
-        file_ = std::tmpfile();
-        ::dup2(::fileno(file_), STDERR_FILENO);
-    }
-    ~CapturedStderr() {
-        restore();
-        std::fclose(file_);
-    }
-    QString text() {
-        restore();
-        std::rewind(file_);
-        QByteArray bytes;
-        char chunk[256];
-        while (size_t n = std::fread(chunk, 1, sizeof chunk, file_))
-            bytes.append(chunk, qsizetype(n));
-        return QString::fromLocal8Bit(bytes);
-    }
-
-private:
-    void restore() {
-        if (saved_ < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(saved_, STDERR_FILENO);
-        ::close(saved_);
-        saved_ = -1;
-    }
-    int saved_;
-    std::FILE* file_ = nullptr;
-};
-
-// With nobody to click it (no screen, or a timed run from a script), a refused start says
-// why on standard error and ends instead of waiting on a box forever.
-TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnceAndSaysWhy) {
+// With nobody to click it (no screen, or a timed run from a script), a refused start ends
+// instead of waiting on a box forever; what it says on standard error is checked against the
+// real program below.
+TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnce) {
     ScopedWorkDir dir;
     const QString key = privateKey("refused");
     qputenv("VIDSCOPE_INSTANCE_KEY", key.toLatin1());
@@ -125,12 +90,9 @@ TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnceAndSaysWhy) {
     // Presses the box if one appears anyway, so that a failure does not hang the run.
     RefusalBox box;
     box.watch();
-    CapturedStderr err;
     const int status = AppLauncher::run(*qApp, AppOptions{});
-    const QString said = err.text();
     EXPECT_EQ(status, 0);
     EXPECT_FALSE(box.seen);
-    EXPECT_TRUE(said.contains("The program have been running already.")) << said.toStdString();
     EXPECT_TRUE(topLevelMainWindows().isEmpty());
     EXPECT_TRUE(running.isHeld());
     qunsetenv("VIDSCOPE_INSTANCE_KEY");
