@@ -3,7 +3,6 @@
 #include "AppLauncher.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <cstdio>
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "MainWindow.h"
 #include "SingleInstanceGuard.h"
 #include "TerminationSignals.h"
+#include "UserPrompts.h"
 #include "VideoPipeline.h"
 
 namespace {
@@ -54,8 +54,8 @@ void AppLauncher::refuseSecondStart(const AppOptions& options) {
 }
 
 void AppLauncher::showAlreadyRunning() {
-    QMessageBox::warning(nullptr, QString::fromLatin1(kInfoTitle),
-                         QString::fromLatin1(kAlreadyRunning), QMessageBox::Ok);
+    UserPrompts::instance().warning(nullptr, QString::fromLatin1(kInfoTitle),
+                                    QString::fromLatin1(kAlreadyRunning));
 }
 
 int AppLauncher::run(QApplication& app, const AppOptions& options) {

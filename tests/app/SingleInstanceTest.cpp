@@ -2,12 +2,10 @@
 // Tests of the single-instance guard, including the program's own key against a real run.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <csignal>
 #include <memory>
 
@@ -19,6 +17,7 @@
 #include "MainWindow.h"
 #include "ShellTestSupport.h"
 #include "SingleInstanceGuard.h"
+#include "UserPrompts.h"
 
 namespace {
 
@@ -44,27 +43,31 @@ TEST(SingleInstanceGuardTest, SecondHolderIsRefusedUntilTheFirstLetsGo) {
     EXPECT_TRUE(third.acquire());
 }
 
-// Finds the box a refused start shows, checks it and presses its button. Stops watching
-// when it goes out of scope.
-struct RefusalBox {
-    QString title;
-    QString text;
-    bool seen = false;
-    QObject watching;
+// Stands in for the operator: records every box the program would show.
+struct RecordingPrompts : UserPrompts {
+    QStringList warnings;
 
-    void watch() {
-        QTimer::singleShot(20, &watching, [this] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (box == nullptr) {
-                watch();
-                return;
-            }
-            seen = true;
-            title = box->windowTitle();
-            text = box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
+    RecordingPrompts() { UserPrompts::setInstance(this); }
+    ~RecordingPrompts() override { UserPrompts::setInstance(nullptr); }
+    void notice(QWidget*, const QString& title, const QString& text) override {
+        warnings << title + ": " + text;
     }
+    void warning(QWidget*, const QString& title, const QString& text) override {
+        warnings << title + ": " + text;
+    }
+    QMessageBox::StandardButton question(QWidget*, const QString&, const QString& text,
+                                         QMessageBox::StandardButtons,
+                                         QMessageBox::StandardButton fallback) override {
+        warnings << text;
+        return fallback;
+    }
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+        return {};
+    }
+    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
 QStringList topLevelMainWindows() {
@@ -87,12 +90,10 @@ TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnce) {
     SingleInstanceGuard running(key);
     ASSERT_TRUE(running.acquire());
 
-    // Presses the box if one appears anyway, so that a failure does not hang the run.
-    RefusalBox box;
-    box.watch();
+    RecordingPrompts prompts;
     const int status = AppLauncher::run(*qApp, AppOptions{});
     EXPECT_EQ(status, 0);
-    EXPECT_FALSE(box.seen);
+    EXPECT_EQ(prompts.warnings, QStringList());
     EXPECT_TRUE(topLevelMainWindows().isEmpty());
     EXPECT_TRUE(running.isHeld());
     qunsetenv("VIDSCOPE_INSTANCE_KEY");
@@ -107,12 +108,9 @@ TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnce) {
 }
 
 TEST(SingleInstanceGuardTest, TheBoxOnADesktopSaysTheProgramRunsAlready) {
-    RefusalBox box;
-    box.watch();
+    RecordingPrompts prompts;
     AppLauncher::showAlreadyRunning();
-    EXPECT_TRUE(box.seen);
-    EXPECT_EQ(box.title, "Info");
-    EXPECT_EQ(box.text, "The program have been running already.");
+    EXPECT_EQ(prompts.warnings, QStringList{"Info: The program have been running already."});
 }
 
 // Restores an environment variable on leaving the scope.
