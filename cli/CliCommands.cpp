@@ -19,6 +19,7 @@ constexpr unsigned kResetStreamFlag = 0x10000;
 constexpr const char* kFallbackVirtualCamera = "3E00";
 
 constexpr int kHighestCameraIndex = 255;
+constexpr int kFrameTimeoutMs = 5000;
 // Enough for any soak from the command line, small enough that a typing slip cannot stream
 // for days.
 constexpr int kMostFrames = 1000000;
@@ -151,9 +152,12 @@ bool CliCommands::stream(int index, int frames, std::vector<unsigned char>& fram
         return false;
     }
     // The camera streams its full sensor until told otherwise; the context starts at a
-    // smaller default, so select the full-sensor resolution explicitly.
+    // smaller default, so select the full-sensor resolution explicitly. A command-line run
+    // waits for its frames rather than giving up at the interactive default of half a second:
+    // the first frame of a large sensor, or of a slow host, takes longer.
     unsigned size = 0;
-    bool ok = CameraSetResolution(index, 0, nullptr, nullptr, nullptr) &&
+    bool ok = CameraSetTimeout(index, kFrameTimeoutMs) &&
+              CameraSetResolution(index, 0, nullptr, nullptr, nullptr) &&
               CameraGetImageBufferSize(index, &size, kRawFlag) && CameraResetStream(index) &&
               CameraPlay(index);
     if (!ok)
