@@ -76,11 +76,15 @@ std::string DeviceCodeList::problem() const {
 }
 
 std::string summariseEntries(const std::vector<std::string>& entries, size_t shown) {
+    // An entry of a megabyte is as unwelcome in a log line as a million entries.
+    constexpr size_t kLongestShown = 24;
     std::string text;
     for (size_t i = 0; i < entries.size() && i < shown; ++i) {
         if (i > 0)
             text += ", ";
-        text += '"' + printableText(entries[i]) + '"';
+        const std::string& entry = entries[i];
+        text += '"' + printableText(std::string_view(entry).substr(0, kLongestShown)) +
+                (entry.size() > kLongestShown ? "...\"" : "\"");
     }
     if (entries.size() > shown)
         text += " and " + std::to_string(entries.size() - shown) + " more";

@@ -20,13 +20,13 @@ struct DeviceCodeList {
     static DeviceCodeList parse(std::string_view text);
     bool valid() const { return malformed.empty(); }
 
-    // One line naming at most the first three malformed entries (escaped for a terminal) and
-    // how many more there were; empty when the list is valid.
+    // One short line naming at most the first three malformed entries (escaped for a
+    // terminal, long ones cut) and how many more there were; empty when the list is valid.
     std::string problem() const;
 };
 
-// Names a list of entries for a one-line message: the first `shown`, quoted and escaped,
-// then "and N more".
+// Names a list of entries for a one-line message: the first `shown`, quoted, escaped and cut
+// after 24 bytes ("..."), then "and N more".
 std::string summariseEntries(const std::vector<std::string>& entries, size_t shown = 3);
 
 }  // namespace vidscope::base

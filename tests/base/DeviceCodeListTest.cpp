@@ -41,6 +41,11 @@ TEST(DeviceCodeList, ReportOfAHugeListStaysOneShortLine) {
     EXPECT_LT(problem.size(), 200u);
     EXPECT_NE(problem.find("and 9998 more"), std::string::npos);
     EXPECT_EQ(problem.find('\x1b'), std::string::npos);
+
+    const std::string huge(1 << 20, 'q');
+    EXPECT_EQ(DeviceCodeList::parse(huge + ",0500").problem(),
+              "not a device code: \"" + std::string(24, 'q') +
+                  "...\" (expected hexadecimal device codes such as 3E00 or 3E00,0500)");
 }
 
 TEST(TerminalText, ControlCharactersComeOutEscapedAndPrintableTextUnchanged) {
