@@ -17,7 +17,6 @@ constexpr int kBacklogMin = 1;
 constexpr int kBacklogMax = 30;
 constexpr int kQualityMin = 1;
 constexpr int kQualityMax = 100;
-constexpr int kHighestFileType = 2;
 
 // A FIFO or device at the settings path would block the start in open() or feed it
 // endless bytes; only a regular file (or nothing yet) is read and written.
@@ -75,13 +74,11 @@ bool AppSettings::managementEnabled() const {
 }
 
 QString AppSettings::filePath() const {
-    const QString path = settings_.value("File/Path", QStringLiteral(".")).toString();
-    return path.isEmpty() ? QStringLiteral(".") : path;
+    return settings_.value("File/Path", QStringLiteral(".")).toString();
 }
 
 int AppSettings::fileType() const {
-    const int type = intValue("File/Type", 1);
-    return type >= 0 && type <= kHighestFileType ? type : 1;
+    return intValue("File/Type", 1);
 }
 
 int AppSettings::fileQuality() const {

@@ -14,9 +14,9 @@ public:
     static constexpr const char* kFileName = "./setting.ini";
 
     AppSettings();
-    // Every getter below returns a value inside its key's range: a number outside it is
-    // clamped (backlog, quality), an unknown choice or text where a number belongs gives the
-    // default.
+    // Every number below is brought into its key's range: backlog and quality are clamped,
+    // text where a number belongs gives the default. The picture type and the folder come as
+    // stored, since the writers report an unknown type or an empty folder to the user.
     explicit AppSettings(const QString& fileName);
 
     QSettings& qsettings() { return settings_; }
