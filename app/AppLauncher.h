@@ -23,4 +23,8 @@ public:
 
     // The box a refused second instance shows; returns when the user dismisses it.
     static void showAlreadyRunning();
+    // Whether a refused start may ask with a box: not without a screen, not in a timed
+    // measurement. The refusal is always written to standard error as well.
+    static bool canAskUser(const QString& platformName, const AppOptions& options);
+    static void refuseSecondStart(const AppOptions& options);
 };

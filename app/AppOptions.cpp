@@ -2,15 +2,19 @@
 // The program's command-line options.
 #include "AppOptions.h"
 
-#include <QRegularExpression>
+#include "base/DeviceCodeList.h"
 
 namespace {
 
-// One or more hexadecimal device codes separated by commas, as in "3E00,0500".
-bool isDeviceCodeList(const QString& text) {
-    static const QRegularExpression pattern(
-        QStringLiteral("^[0-9A-Fa-f]{1,4}(,[0-9A-Fa-f]{1,4})*$"));
-    return pattern.match(text).hasMatch();
+// The same grammar as VIDSCOPE_VIRTUAL_CAMERAS; here a malformed entry refuses the whole
+// command line, and a list naming no camera at all is refused as well.
+QString deviceCodeListProblem(const QString& text) {
+    const auto list = vidscope::base::DeviceCodeList::parse(text.toStdString());
+    if (!list.valid())
+        return QString::fromStdString(list.problem());
+    if (list.codes.empty())
+        return QStringLiteral("no device code given");
+    return QString();
 }
 
 // Accepts "--name value" and "--name=value"; advances i past what it used.
@@ -43,19 +47,21 @@ AppOptions AppOptions::parse(const QStringList& arguments) {
             options.showHelp = true;
         } else if (takeValue(arguments, i, QStringLiteral("--virtual-camera"), value,
                              options.error)) {
-            if (options.error.isEmpty() && !isDeviceCodeList(value)) {
-                options.error = QStringLiteral(
-                                    "--virtual-camera expects device codes such as "
-                                    "3E00 or 3E00,0500, not \"%1\"")
-                                    .arg(value);
+            if (options.error.isEmpty()) {
+                if (const QString problem = deviceCodeListProblem(value); !problem.isEmpty())
+                    options.error = QStringLiteral("--virtual-camera: %1").arg(problem);
             }
             options.virtualCameras = value;
         } else if (takeValue(arguments, i, QStringLiteral("--measure"), value, options.error)) {
             bool ok = false;
             options.measureSeconds = value.toInt(&ok);
-            if (options.error.isEmpty() && (!ok || options.measureSeconds <= 0)) {
+            if (options.error.isEmpty() && (!ok || options.measureSeconds <= 0 ||
+                                            options.measureSeconds > kMaxMeasureSeconds)) {
                 options.error =
-                    QStringLiteral("--measure expects a number of seconds, not \"%1\"").arg(value);
+                    QStringLiteral("--measure expects a number of seconds from 1 to %1, not \"%2\"")
+                        .arg(kMaxMeasureSeconds)
+                        .arg(value);
+                options.measureSeconds = 0;
             }
         } else if (arg.startsWith(QLatin1String("--"))) {
             options.error = QStringLiteral("unknown option %1").arg(arg);

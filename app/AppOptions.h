@@ -6,6 +6,9 @@
 #include <QStringList>
 
 struct AppOptions {
+    // The longest --measure run: a day, far inside what a millisecond timer can count.
+    static constexpr int kMaxMeasureSeconds = 86400;
+
     // Comma-separated device codes of virtual cameras to attach ("3E00,0500"); empty for none.
     QString virtualCameras;
     // Seconds of streaming after which the frame counts are printed and the program ends;

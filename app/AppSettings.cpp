@@ -2,16 +2,55 @@
 // The application settings file "./setting.ini": typed access to the keys the shell reads.
 #include "AppSettings.h"
 
+#include <QFileInfo>
+#include <algorithm>
+#include <limits>
+
+#include "GuiLog.h"
+
+namespace {
+
+// The frames-in-waiting range the settings dialog offers; anything else read from the file
+// is brought into it, since a huge backlog lets an unpaced camera fill all memory and a
+// negative one shows no frame at all.
+constexpr int kBacklogMin = 1;
+constexpr int kBacklogMax = 30;
+constexpr int kQualityMin = 1;
+constexpr int kQualityMax = 100;
+
+// A FIFO or device at the settings path would block the start in open() or feed it
+// endless bytes; only a regular file (or nothing yet) is read and written.
+QString usableSettingsFile(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists() || info.isFile())
+        return fileName;
+    qCWarning(guiLog).noquote() << fileName
+                                << "is not a regular file; settings are neither read from it "
+                                   "nor saved: remove or rename it to keep settings";
+    return QString();
+}
+
+}  // namespace
+
 AppSettings::AppSettings() : AppSettings(QString::fromLatin1(kFileName)) {}
 
-AppSettings::AppSettings(const QString& fileName) : settings_(fileName, QSettings::IniFormat) {}
+AppSettings::AppSettings(const QString& fileName)
+    : settings_(usableSettingsFile(fileName), QSettings::IniFormat), requestedFile_(fileName) {}
 
 int AppSettings::intValue(const char* key, int fallback) const {
     bool ok = false;
-    const int value = settings_.value(QLatin1String(key), fallback).toInt(&ok);
+    const qlonglong value = settings_.value(QLatin1String(key), fallback).toLongLong(&ok);
     // A hand-edited file with text where a number belongs falls back to the default rather
-    // than to 0, which would silently switch features off.
-    return ok ? value : fallback;
+    // than to 0, which would silently switch features off; a number beyond int stays on its
+    // side of zero instead of wrapping.
+    if (!ok)
+        return fallback;
+    return static_cast<int>(std::clamp<qlonglong>(value, std::numeric_limits<int>::min(),
+                                                  std::numeric_limits<int>::max()));
+}
+
+int AppSettings::clampedValue(const char* key, int fallback, int low, int high) const {
+    return std::clamp(intValue(key, fallback), low, high);
 }
 
 int AppSettings::language(const QLocale& system) const {
@@ -43,11 +82,11 @@ int AppSettings::fileType() const {
 }
 
 int AppSettings::fileQuality() const {
-    return intValue("File/Quality", 75);
+    return clampedValue("File/Quality", 75, kQualityMin, kQualityMax);
 }
 
 int AppSettings::backlog() const {
-    return intValue("File/Backlog", 2);
+    return clampedValue("File/Backlog", 2, kBacklogMin, kBacklogMax);
 }
 
 bool AppSettings::instantFps() const {

@@ -14,10 +14,17 @@ public:
     static constexpr const char* kFileName = "./setting.ini";
 
     AppSettings();
+    // Every number below is brought into its key's range: backlog and quality are clamped,
+    // text where a number belongs gives the default. The picture type and the folder come as
+    // stored, since the writers report an unknown type or an empty folder to the user.
     explicit AppSettings(const QString& fileName);
 
     QSettings& qsettings() { return settings_; }
-    QString fileName() const { return settings_.fileName(); }
+    // The path asked for, also when it could not be used (see the constructor).
+    QString fileName() const { return requestedFile_; }
+    // False when the path names something other than a regular file: then nothing is read
+    // from it or written to it, and every key has its default.
+    bool fileUsable() const { return !settings_.fileName().isEmpty(); }
 
     // "Language/Lang": 0 loads the Chinese translation, anything else the English one. With no
     // value stored, 0 on a Chinese system locale and 1 on any other.
@@ -41,6 +48,8 @@ public:
 
 private:
     int intValue(const char* key, int fallback) const;
+    int clampedValue(const char* key, int fallback, int low, int high) const;
 
     QSettings settings_;
+    QString requestedFile_;
 };

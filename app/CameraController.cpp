@@ -8,6 +8,7 @@
 #include <array>
 
 #include "AppGlobals.h"
+#include "GuiLog.h"
 #include "VideoPipeline.h"
 #include "usb/host/HotplugNotifier.h"
 #include "vidscope/camera_api.h"
@@ -159,12 +160,19 @@ int CameraController::applyStoredResolution(int count) {
     const bool even = x % 2 == 0 && y % 2 == 0 && width % 2 == 0 && height % 2 == 0;
     const bool roiValid = even && width >= 2 && height >= 2;
     if (roiValid && roiEnabled) {
-        r = count;
-        currentResolutionIndex_ = count;
-        if (!CameraSetROI(currentCamera.load(), x, y, width, height))
-            logFailure("CameraSetROI");
-        emit roiTakenOver(int(x), int(y), int(width), int(height));
-        return r;
+        if (CameraSetROI(currentCamera.load(), x, y, width, height)) {
+            currentResolutionIndex_ = count;
+            emit roiTakenOver(int(x), int(y), int(width), int(height));
+            return count;
+        }
+        // A region stored for another sensor or mode would leave the stream without a frame
+        // size it can deliver: start on a resolution instead, and say why.
+        logFailure("CameraSetROI");
+        const int fallback = r >= 0 && r < count ? r : 0;
+        qCWarning(guiLog).nospace()
+            << "the stored region " << width << "x" << height << " at (" << x << "," << y
+            << ") is refused by the camera; starting at resolution " << fallback << " instead";
+        r = fallback;
     }
     if (r > count || r < 0)
         r = 0;

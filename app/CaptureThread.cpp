@@ -10,6 +10,7 @@
 #include "FrameBufferPool.h"
 #include "FrameQueue.h"
 #include "LiveLog.h"
+#include "OwnInterruption.h"
 #include "vidscope/camera_api.h"
 
 namespace {
@@ -90,8 +91,10 @@ bool CaptureThread::streamingPass() {
         sleepMs(kFailurePauseMs);
         pool_.release(buffer);
         // In trigger mode a failed query only means that no trigger came, and a query ended
-        // by our own pause (so that the camera can be closed) is no failure either.
-        if (state_.load() == State::Streaming && CameraGetSnapMode(camera) == kContinuousMode)
+        // by our own pause, reset or close (so that the camera can be closed) is no failure
+        // either.
+        if (state_.load() == State::Streaming && !isOwnInterruption(error) &&
+            CameraGetSnapMode(camera) == kContinuousMode)
             emit toTable(QStringLiteral("CameraQueryImage"), error);
         return true;
     }

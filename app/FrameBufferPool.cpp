@@ -36,6 +36,8 @@ unsigned char* FrameBufferPool::acquire(std::size_t size) {
     if (size == 0)
         return nullptr;
     std::lock_guard lock(mutex_);
+    lastAsked_[size] = ++acquisitions_;
+    forgetUnaskedSizes();
     auto reusable = std::find_if(idle_.rbegin(), idle_.rend(),
                                  [size](const Block& b) { return b.size == size; });
     Block block;
@@ -43,9 +45,6 @@ unsigned char* FrameBufferPool::acquire(std::size_t size) {
         block = std::move(*reusable);
         idle_.erase(std::next(reusable).base());
     } else {
-        // A new size means a new resolution: idle buffers of other sizes will not come back
-        // into use, so they go now rather than holding hundreds of megabytes.
-        std::erase_if(idle_, [size](const Block& b) { return b.size != size; });
         block.data = std::make_unique<unsigned char[]>(size);
         std::memset(block.data.get(), 0xFF, size);
         block.size = size;
@@ -55,6 +54,19 @@ unsigned char* FrameBufferPool::acquire(std::size_t size) {
     unsigned char* buffer = block.data.get();
     live_.emplace(buffer, std::move(block));
     return buffer;
+}
+
+void FrameBufferPool::forgetUnaskedSizes() {
+    // Raw and processed frames take turns with two sizes, so a size is old only once nobody
+    // has asked for it for a while: then it belonged to a resolution left behind, and its
+    // idle buffers go rather than hold hundreds of megabytes.
+    const auto forgotten = [this](std::size_t size) {
+        return lastAsked_[size] + kForgetAfterAcquisitions < acquisitions_;
+    };
+    std::erase_if(idle_, [&](const Block& b) { return forgotten(b.size); });
+    std::erase_if(lastAsked_, [this](const auto& entry) {
+        return entry.second + kForgetAfterAcquisitions < acquisitions_;
+    });
 }
 
 void FrameBufferPool::release(unsigned char* buffer) {

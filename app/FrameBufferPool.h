@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -13,11 +14,12 @@
 // buffers are kept and reused instead of freed. Each buffer is reference-counted: acquire()
 // hands out one reference (the owner's), wrap() adds one for every QImage laid over the buffer
 // (the last copy of that image drops it), and release() drops the owner's. A buffer whose last
-// reference is gone goes back to the idle list; buffers of a size nobody asks for any more
-// (an old resolution) are freed. Thread-safe.
+// reference is gone goes back to the idle list; idle buffers of a size nobody asked for in the
+// last kForgetAfterAcquisitions acquisitions (an old resolution) are freed. Thread-safe.
 class FrameBufferPool {
 public:
     static constexpr std::size_t kDefaultMaxIdle = 12;
+    static constexpr std::uint64_t kForgetAfterAcquisitions = 32;
 
     // The process-wide pool. Never destroyed, because image copies may outlive any owner.
     static FrameBufferPool& instance();
@@ -52,10 +54,13 @@ private:
 
     static void imageReleased(void* info);
     void addReference(unsigned char* buffer);
+    void forgetUnaskedSizes();
 
     const std::size_t maxIdle_;
     mutable std::mutex mutex_;
     std::unordered_map<unsigned char*, Block> live_;
     std::vector<Block> idle_;  // most recently released last
     std::size_t allocations_ = 0;
+    std::uint64_t acquisitions_ = 0;
+    std::unordered_map<std::size_t, std::uint64_t> lastAsked_;  // size -> its last acquisition
 };

@@ -3,8 +3,12 @@
 #include "LiveMeasurement.h"
 
 #include <QCoreApplication>
+#include <chrono>
 #include <cstdio>
+#include <memory>
+#include <string>
 
+#include "AppGlobals.h"
 #include "FrameBufferPool.h"
 #include "VideoPipeline.h"
 #include "sim/CameraFirmware.h"
@@ -13,16 +17,35 @@
 
 namespace {
 
-void addVirtualCameraCounts(LiveMeasurement::Counts& counts) {
+// The port behind the camera API's index: the API numbers the attached cameras of its vendor
+// in the driver's interface order.
+std::shared_ptr<vidscope::host::VirtualPort> virtualPortOfCamera(int index) {
     vidscope::host::Driver& driver = vidscope::host::Driver::instance();
-    for (vidscope::host::Driver::PortId id : driver.attachedPorts()) {
-        auto port = std::dynamic_pointer_cast<vidscope::host::VirtualPort>(driver.port(id));
-        if (!port || !port->firmware())
-            continue;
-        const vidscope::sim::StreamStats stats = port->firmware()->streamStats();
-        counts.cameraSent += static_cast<long long>(stats.framesCompleted);
-        counts.cameraUnread += static_cast<long long>(stats.framesDropped);
+    const std::string vendorPrefix = "usb:a7b7:";
+    std::string path;
+    int seen = 0;
+    for (const std::string& candidate : driver.presentInterfaces().paths) {
+        if (candidate.rfind(vendorPrefix, 0) == 0 && seen++ == index) {
+            path = candidate;
+            break;
+        }
     }
+    for (vidscope::host::Driver::PortId id : driver.attachedPorts()) {
+        if (!path.empty() && driver.pathOf(id) == path)
+            return std::dynamic_pointer_cast<vidscope::host::VirtualPort>(driver.port(id));
+    }
+    return nullptr;
+}
+
+// Only the open camera's own figures: the other attached cameras stream nothing the window
+// shows.
+void addCameraCounts(int index, LiveMeasurement::Counts& counts) {
+    const auto port = virtualPortOfCamera(index);
+    if (!port || !port->firmware())
+        return;
+    const vidscope::sim::StreamStats stats = port->firmware()->streamStats();
+    counts.cameraSent += static_cast<long long>(stats.framesCompleted);
+    counts.cameraUnread += static_cast<long long>(stats.framesDropped);
 }
 
 }  // namespace
@@ -31,12 +54,12 @@ LiveMeasurement::LiveMeasurement(VideoPipeline& pipeline, int seconds, QObject* 
     : QObject(parent), pipeline_(pipeline), seconds_(seconds), start_(now()) {
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &LiveMeasurement::finish);
-    timer_.start(seconds * 1000);
+    timer_.start(std::chrono::seconds(seconds));
 }
 
 LiveMeasurement::Counts LiveMeasurement::now() const {
     Counts counts;
-    addVirtualCameraCounts(counts);
+    addCameraCounts(currentCamera.load(), counts);
     counts.captured = pipeline_.capturedFrames();
     counts.displayed = pipeline_.displayedFrames();
     counts.queueDrops = pipeline_.queueDrops();
@@ -47,9 +70,15 @@ LiveMeasurement::Counts LiveMeasurement::now() const {
 
 LiveMeasurement::Counts LiveMeasurement::elapsedCounts() const {
     const Counts end = now();
-    return {end.cameraSent - start_.cameraSent, end.cameraUnread - start_.cameraUnread,
-            end.captured - start_.captured,     end.displayed - start_.displayed,
-            end.queueDrops - start_.queueDrops, end.staleDrops - start_.staleDrops};
+    Counts elapsed;
+    elapsed.cameraSent = end.cameraSent - start_.cameraSent;
+    elapsed.cameraUnread = end.cameraUnread - start_.cameraUnread;
+    elapsed.captured = end.captured - start_.captured;
+    elapsed.displayed = end.displayed - start_.displayed;
+    elapsed.queueDrops = end.queueDrops - start_.queueDrops;
+    elapsed.staleDrops = end.staleDrops - start_.staleDrops;
+    elapsed.buffersAllocated = end.buffersAllocated - start_.buffersAllocated;
+    return elapsed;
 }
 
 QString LiveMeasurement::report(int seconds, const Counts& counts) {

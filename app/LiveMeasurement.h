@@ -9,8 +9,10 @@
 class VideoPipeline;
 
 // Counts from construction for `seconds`, then prints one report line to standard output and
-// quits the application. The camera-side counts come from the virtual cameras' firmware (the
-// only place that knows what the camera sent); with real cameras they read 0.
+// quits the application. The camera-side counts come from the open camera's virtual firmware
+// (the only place that knows what the camera sent); with real cameras they read 0. Construct
+// it while the video is paused and its frames given back, then start: every frame counted is
+// then one the camera made after the count began.
 class LiveMeasurement : public QObject {
     Q_OBJECT
 

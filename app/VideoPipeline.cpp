@@ -12,6 +12,7 @@
 #include "FrameBufferPool.h"
 #include "IspThread.h"
 #include "LiveImageItem.h"
+#include "OwnInterruption.h"
 #include "StatusTexts.h"
 #include "vidscope/camera_api.h"
 
@@ -133,8 +134,9 @@ void VideoPipeline::process(QImage img, unsigned char* buffer, qint64 timestamp,
     show(img);
     ++framesThisSecond_;
     ++displayedTotal_;
+    // A frame still on its way when the camera was freed asks about a closed camera.
     const int snap = CameraGetSnapMode(currentCamera.load());
-    if (snap < 0)
+    if (snap < 0 && !isOwnInterruption(CameraGetLastError()))
         emit toTable(QStringLiteral("CameraGetSnapMode"), CameraGetLastError());
     if (saveSnapshotInTrigger.load() && snap == kTriggerMode)
         emit triggerFrameShown(img);

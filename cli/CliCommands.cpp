@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <fstream>
 
+#include "base/DeviceCodeList.h"
+#include "base/TerminalText.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::cli {
@@ -16,6 +18,12 @@ constexpr unsigned kResetStreamFlag = 0x10000;
 // Used when nothing at all is attached, so that a newcomer sees a camera stream at once.
 constexpr const char* kFallbackVirtualCamera = "3E00";
 
+constexpr int kHighestCameraIndex = 255;
+constexpr int kFrameTimeoutMs = 5000;
+// Enough for any soak from the command line, small enough that a typing slip cannot stream
+// for days.
+constexpr int kMostFrames = 1000000;
+
 bool parseNumber(const std::string& text, int& value) {
     try {
         size_t used = 0;
@@ -24,6 +32,16 @@ bool parseNumber(const std::string& text, int& value) {
     } catch (...) {
         return false;
     }
+}
+
+// Parses `text` as a whole number in [low, high]; otherwise prints one usage line naming
+// `what` and the range, and returns false.
+bool parseInRange(const std::string& text, int low, int high, const char* what, int& value) {
+    if (parseNumber(text, value) && value >= low && value <= high)
+        return true;
+    std::fprintf(stderr, "vidscope-cli: %s must be a number from %d to %d, not \"%s\"\n", what, low,
+                 high, base::printableText(text).c_str());
+    return false;
 }
 
 const char* speedName(unsigned speed) {
@@ -45,6 +63,12 @@ void CliCommands::reportFailure(const char* what) {
 }
 
 bool CliCommands::attachVirtual(const std::string& codes) {
+    const base::DeviceCodeList list = base::DeviceCodeList::parse(codes);
+    if (!list.valid() || list.codes.empty()) {
+        std::fprintf(stderr, "vidscope-cli: --virtual-camera: %s\n",
+                     list.valid() ? "no device code given" : list.problem().c_str());
+        return false;
+    }
     if (CameraAttachVirtual(codes.c_str()) < 0) {
         reportFailure("attaching virtual cameras");
         return false;
@@ -54,17 +78,29 @@ bool CliCommands::attachVirtual(const std::string& codes) {
 
 int CliCommands::run(const std::vector<std::string>& args) {
     const std::string& command = args[0];
+    const size_t n = args.size();
     int index = 0;
     int frames = 0;
-    if (command == "list" && args.size() == 1)
+    if (command == "list" && n == 1)
         return list();
-    if (command == "info" && args.size() == 2 && parseNumber(args[1], index))
+    if (command == "info" && n == 2) {
+        if (!parseInRange(args[1], 0, kHighestCameraIndex, "the camera index", index))
+            return 2;
         return info(index);
-    if (command == "grab" && (args.size() == 3 || args.size() == 4) &&
-        parseNumber(args[1], index) && (args.size() == 3 || parseNumber(args[3], frames)))
-        return grab(index, args[2], args.size() == 4 ? frames : 1);
-    if (command == "demo" && args.size() <= 2 && (args.size() == 1 || parseNumber(args[1], frames)))
-        return demo(args.size() == 2 ? frames : 30);
+    }
+    if (command == "grab" && (n == 3 || n == 4)) {
+        frames = 1;
+        if (!parseInRange(args[1], 0, kHighestCameraIndex, "the camera index", index) ||
+            (n == 4 && !parseInRange(args[3], 1, kMostFrames, "the number of frames", frames)))
+            return 2;
+        return grab(index, args[2], frames);
+    }
+    if (command == "demo" && n <= 2) {
+        frames = 30;
+        if (n == 2 && !parseInRange(args[1], 1, kMostFrames, "the number of frames", frames))
+            return 2;
+        return demo(frames);
+    }
     std::fprintf(stderr, "vidscope-cli: bad command line; see --help\n");
     return 2;
 }
@@ -81,7 +117,10 @@ int CliCommands::list() {
             reportFailure("reading the camera name");
             continue;
         }
-        std::printf("%3d  %04X  %-12s %s\n", i, deviceCode, shortName, displayName);
+        // The names may carry a custom name the camera's owner programmed: never let it
+        // reach the terminal raw.
+        std::printf("%3d  %04X  %-12s %s\n", i, deviceCode, base::printableText(shortName).c_str(),
+                    base::printableText(displayName).c_str());
     }
     return 0;
 }
@@ -113,9 +152,12 @@ bool CliCommands::stream(int index, int frames, std::vector<unsigned char>& fram
         return false;
     }
     // The camera streams its full sensor until told otherwise; the context starts at a
-    // smaller default, so select the full-sensor resolution explicitly.
+    // smaller default, so select the full-sensor resolution explicitly. A command-line run
+    // waits for its frames rather than giving up at the interactive default of half a second:
+    // the first frame of a large sensor, or of a slow host, takes longer.
     unsigned size = 0;
-    bool ok = CameraSetResolution(index, 0, nullptr, nullptr, nullptr) &&
+    bool ok = CameraSetTimeout(index, kFrameTimeoutMs) &&
+              CameraSetResolution(index, 0, nullptr, nullptr, nullptr) &&
               CameraGetImageBufferSize(index, &size, kRawFlag) && CameraResetStream(index) &&
               CameraPlay(index);
     if (!ok)
@@ -151,10 +193,10 @@ int CliCommands::grab(int index, const std::string& file, int frames) {
               static_cast<std::streamsize>(frame.size()));
     if (!out) {
         std::fprintf(stderr, "cannot write %s: check the folder exists and the disk has room\n",
-                     file.c_str());
+                     base::printableText(file).c_str());
         return 1;
     }
-    std::printf("wrote %zu bytes to %s\n", frame.size(), file.c_str());
+    std::printf("wrote %zu bytes to %s\n", frame.size(), base::printableText(file).c_str());
     return 0;
 }
 

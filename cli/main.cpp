@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TerminalText.h"
 #include "cli/CliCommands.h"
 
 namespace {
@@ -36,14 +37,18 @@ int main(int argc, char** argv) {
             printUsage();
             return 0;
         }
-        if (option == "--virtual-camera" && !args.empty()) {
+        if (option == "--virtual-camera") {
+            if (args.empty()) {
+                std::fputs("vidscope-cli: --virtual-camera needs a value; see --help\n", stderr);
+                return 2;
+            }
             if (!commands.attachVirtual(args.front()))
                 return 2;
             args.erase(args.begin());
             continue;
         }
-        std::fprintf(stderr, "vidscope-cli: unknown option %s\n", option.c_str());
-        printUsage();
+        std::fprintf(stderr, "vidscope-cli: unknown option %s; see --help\n",
+                     vidscope::base::printableText(option).c_str());
         return 2;
     }
     if (args.empty()) {

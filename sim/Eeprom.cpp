@@ -27,36 +27,86 @@ Eeprom::~Eeprom() {
         ::close(fd_);
 }
 
+namespace {
+
+// Opens the file without following a link at its last component and without blocking on a
+// FIFO; creates it only when nothing is there. A link planted in a shared folder must never
+// make us write through it, nor create the file it points to.
+int openNoFollow(const std::filesystem::path& file, bool& created) {
+    constexpr int kFlags = O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    created = false;
+    int fd = ::open(file.c_str(), kFlags);
+    if (fd < 0 && errno == ENOENT) {
+        fd = ::open(file.c_str(), kFlags | O_CREAT | O_EXCL, 0600);
+        created = fd >= 0;
+    }
+    return fd;
+}
+
+}  // namespace
+
 void Eeprom::openBackingFile() {
     std::error_code ec;
     std::filesystem::create_directories(file_.parent_path(), ec);
-    fd_ = ::open(file_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    bool created = false;
+    fd_ = openNoFollow(file_, created);
     if (fd_ < 0) {
         VS_LOG(firmwareLog(), Warning) << "EEPROM file " << file_ << " cannot be opened ("
                                        << std::strerror(errno) << "); contents are not kept";
         return;
     }
     struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+        VS_LOG(firmwareLog(), Warning)
+            << "EEPROM file " << file_
+            << " is not a regular file of this user; it is left alone and contents are not kept";
+        ::close(fd_);
+        fd_ = -1;
+        return;
+    }
     Image stored{};
-    const bool whole = ::fstat(fd_, &st) == 0 && st.st_size == static_cast<off_t>(kSize) &&
-                       ::pread(fd_, stored.data(), kSize, 0) == static_cast<ssize_t>(kSize);
-    if (whole) {
+    if (st.st_size == static_cast<off_t>(kSize) &&
+        ::pread(fd_, stored.data(), kSize, 0) == static_cast<ssize_t>(kSize)) {
         bytes_ = stored;
         return;
     }
-    if (st.st_size != 0) {
-        VS_LOG(firmwareLog(), Warning)
-            << "EEPROM file " << file_ << " has the wrong size; factory contents restored";
-    }
+    if (st.st_size != 0 && !setAsideDamagedFile(static_cast<long long>(st.st_size)))
+        return;
     if (!storeAll()) {
         ::close(fd_);
         fd_ = -1;
     }
 }
 
+bool Eeprom::setAsideDamagedFile(long long size) {
+    // Whatever is in the file may be all that is left of someone's settings: keep it under
+    // another name and start a fresh file, rather than overwriting it.
+    ::close(fd_);
+    fd_ = -1;
+    std::filesystem::path bad = file_;
+    bad += ".bad";
+    bool created = false;
+    if (::rename(file_.c_str(), bad.c_str()) != 0 || (fd_ = openNoFollow(file_, created)) < 0 ||
+        !created) {
+        VS_LOG(firmwareLog(), Warning)
+            << "EEPROM file " << file_ << " has " << size << " bytes instead of " << kSize
+            << " and cannot be set aside (" << std::strerror(errno)
+            << "); factory contents are used and not kept";
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    VS_LOG(firmwareLog(), Warning)
+        << "EEPROM file " << file_ << " has " << size << " bytes instead of " << kSize
+        << "; kept as " << bad << " and started again from factory contents";
+    return true;
+}
+
 bool Eeprom::storeAll() {
-    const bool ok = ::ftruncate(fd_, 0) == 0 &&
-                    ::pwrite(fd_, bytes_.data(), kSize, 0) == static_cast<ssize_t>(kSize);
+    // Our own file: it is either empty or already of the right size, so overwriting the
+    // whole image never needs a truncation.
+    const bool ok = ::pwrite(fd_, bytes_.data(), kSize, 0) == static_cast<ssize_t>(kSize);
     if (!ok) {
         VS_LOG(firmwareLog(), Warning)
             << "EEPROM file " << file_ << " cannot be written (" << std::strerror(errno) << ")";

@@ -22,8 +22,10 @@ public:
     static constexpr std::chrono::milliseconds kWriteTime{5};
     using Image = std::array<uint8_t, kSize>;
 
-    // `file` empty: the contents live in memory only. A missing or damaged file is created
-    // from the factory image.
+    // `file` empty: the contents live in memory only. A missing file is created from the
+    // factory image; a file of the wrong size is kept as "<file>.bad" and replaced by the
+    // factory image. Anything but a regular file of this user (a link, a FIFO, another
+    // user's file) is left untouched and the contents live in memory only.
     Eeprom(const Image& factory, std::filesystem::path file);
     ~Eeprom();
     Eeprom(const Eeprom&) = delete;
@@ -47,6 +49,8 @@ public:
 private:
     void waitForWriteCycle(std::unique_lock<std::mutex>& lock);
     void openBackingFile();
+    // Renames a file of the wrong size to "<file>.bad" and opens a fresh one in its place.
+    bool setAsideDamagedFile(long long size);
     bool storeAll();
 
     const Image factory_;

@@ -47,13 +47,32 @@ TEST(FrameBufferPool, ImpossibleImageGivesItsReferenceBack) {
     EXPECT_EQ(pool.liveCount(), 0u);
 }
 
-TEST(FrameBufferPool, NewSizeFreesIdleBuffersOfOldSizes) {
+// Raw and processed frames take turns with two sizes: both stay pooled. A size nobody asks
+// for any more (an old resolution) is freed.
+TEST(FrameBufferPool, SizesInTurnAreReusedAndAbandonedOnesFreed) {
     FrameBufferPool pool(4);
-    unsigned char* small = pool.acquire(100);
-    pool.release(small);
-    unsigned char* large = pool.acquire(200);
-    EXPECT_EQ(pool.idleCount(), 0u);
-    pool.release(large);
+    // The view keeps showing the last image while the next frame is captured and converted.
+    unsigned char* shown = nullptr;
+    for (int frame = 0; frame < 50; ++frame) {
+        unsigned char* raw = pool.acquire(100);
+        unsigned char* image = pool.acquire(400);
+        pool.release(raw);
+        pool.release(shown);
+        shown = image;
+    }
+    pool.release(shown);
+    EXPECT_EQ(pool.allocationCount(), 3u);
+    EXPECT_EQ(pool.idleCount(), 3u);
+    // A burst (a loaded host) needs one more image buffer: the raw ones stay pooled.
+    unsigned char* burst[3] = {pool.acquire(400), pool.acquire(400), pool.acquire(400)};
+    pool.release(pool.acquire(100));
+    for (unsigned char* b : burst)
+        pool.release(b);
+    EXPECT_EQ(pool.allocationCount(), 4u);
+
+    for (uint64_t i = 0; i <= FrameBufferPool::kForgetAfterAcquisitions; ++i)
+        pool.release(pool.acquire(200));
+    EXPECT_EQ(pool.idleCount(), 1u) << "only the size still asked for stays";
     // More idle buffers than the limit are not kept.
     std::vector<unsigned char*> many;
     for (int i = 0; i < 6; ++i)

@@ -52,6 +52,14 @@ protected:
             ports_.push_back(id);
     }
 
+    // Paced as a real camera, whatever the test environment asks of the others.
+    void attachPaced(const char* codes) {
+        const QByteArray unpaced = qgetenv("VIDSCOPE_VIRTUAL_UNPACED");
+        qputenv("VIDSCOPE_VIRTUAL_UNPACED", "0");
+        attach(codes);
+        qputenv("VIDSCOPE_VIRTUAL_UNPACED", unpaced);
+    }
+
     void detachAll() {
         for (auto id : ports_)
             vidscope::host::Driver::instance().detach(id);

@@ -184,6 +184,19 @@ TEST_F(LiveVideo, StoredRoiIsAppliedOnlyWhenEven) {
     EXPECT_EQ(resolutionBox_.currentText(), "ROI");
     EXPECT_EQ(controller_->currentResolutionIndex(), resolutionBox_.count() - 1);
     ASSERT_TRUE(waitFor([&] { return pipeline_->displayedImage().size() == QSize(320, 200); }));
+
+    // A region wider than the sensor (stored for another model, or by hand) is refused by
+    // the camera: the stored resolution takes over and the video still starts.
+    controller_->shutdown();
+    controller_.reset();
+    pipeline_.reset();
+    storeRoi(10, 4000);
+    log_.clear();
+    startUp();
+    EXPECT_EQ(count("CameraSetROI", CAMERA_ERROR_PARAMETER_UNREASONABLE), 1);
+    EXPECT_EQ(resolutionBox_.currentIndex(), 1);
+    EXPECT_EQ(controller_->currentResolutionIndex(), 1);
+    EXPECT_TRUE(waitFor([&] { return pipeline_->displayedImage().size() == QSize(640, 480); }));
 }
 
 TEST_F(LiveVideo, UnplugAndReplugFollowTheCamera) {
@@ -204,6 +217,31 @@ TEST_F(LiveVideo, UnplugAndReplugFollowTheCamera) {
     EXPECT_TRUE(waitForFrames(3));
 }
 
+// Unplugging, pausing and restarting end queries and free the camera on purpose: none of
+// that is a failure for the message log.
+TEST_F(LiveVideo, OwnInterruptionsLeaveNoRowsInTheLog) {
+    // Paced, as a real camera: the capture thread then spends its time waiting in a query,
+    // where the pause, the unplug and the close meet it.
+    attachPaced("3120");
+    startUp();
+    for (int round = 0; round < 4; ++round) {
+        ASSERT_TRUE(waitForFrames(3));
+        detachAll();
+        ASSERT_TRUE(waitFor([&] { return count("Camera plugged out", 21) == round + 1; }));
+        attachPaced("3120");
+        ASSERT_TRUE(waitFor([&] { return count("Camera plugged in", 20) == round + 1; }));
+        ASSERT_TRUE(waitForFrames(3));
+        controller_->pauseVideo();
+        controller_->streamVideo();
+    }
+    controller_->shutdown();
+    waitFor([] { return false; }, 200);  // frames still on their way arrive after the close
+    EXPECT_EQ(count("CameraQueryImage", CAMERA_ERROR_USER_ABORT), 0);
+    EXPECT_EQ(count("CameraGetSnapMode", CAMERA_ERROR_NOT_INITIALIZED), 0);
+    for (const LogRow& row : log_)
+        EXPECT_NE(row.number, CAMERA_ERROR_USER_ABORT) << row.text.toStdString();
+}
+
 TEST_F(LiveVideo, CloseWhileStreamingJoinsEveryThreadAndFreesTheCamera) {
     attach("3120");
     startUp();
@@ -219,7 +257,9 @@ TEST_F(LiveVideo, CloseWhileStreamingJoinsEveryThreadAndFreesTheCamera) {
 }
 
 TEST_F(LiveVideo, MeasurementCountsEveryStageAndBuffersAreReused) {
-    attach("3120");
+    // Paced: an unpaced camera outruns a loaded GUI thread, and the frames waiting for it
+    // then legitimately hold many buffers at once.
+    attachPaced("3120");
     build();
     // Counted from before the camera opens, so that no frame is in flight at the start.
     LiveMeasurement measurement(*pipeline_, 60);
@@ -232,8 +272,9 @@ TEST_F(LiveVideo, MeasurementCountsEveryStageAndBuffersAreReused) {
     EXPECT_GE(counts.displayed, 30);
     EXPECT_GE(counts.captured, counts.displayed);
     EXPECT_GE(counts.cameraSent, counts.captured);
-    // Steady streaming draws every buffer from the pool: a handful at most, never one a frame.
-    EXPECT_LE(counts.buffersAllocated, 8);
+    // Streaming draws its buffers from the pool: as many as are in flight at once, never one
+    // a frame.
+    EXPECT_LT(counts.buffersAllocated, counts.displayed / 2);
     EXPECT_EQ(LiveMeasurement::report(20, {100, 2, 99, 95, 3, 1, 0}),
               "measured 20 s: camera frames 100 (made but unread 2), captured 99, displayed 95 "
               "(95.0 % of camera frames), queue drops 3, stale drops 1, frame buffers allocated 0");

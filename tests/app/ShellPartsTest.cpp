@@ -9,7 +9,14 @@
 #include <QLocale>
 #include <QSignalSpy>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <memory>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "AppOptions.h"
 #include "AppSettings.h"
@@ -38,10 +45,21 @@ TEST(AppOptionsTest, VirtualCamerasInBothSpellings) {
 
 TEST(AppOptionsTest, BadArgumentsAreRefusedWithAReason) {
     EXPECT_TRUE(parse({"--virtual-camera"}).error.contains("needs a value"));
-    EXPECT_TRUE(parse({"--virtual-camera", "3E00,,0500"}).error.contains("3E00,,0500"));
+    EXPECT_TRUE(
+        parse({"--virtual-camera", "3E00,,0500"}).error.contains("not a device code: \"\""));
     EXPECT_TRUE(parse({"--virtual-camera", "camera"}).error.contains("device codes"));
+    EXPECT_TRUE(parse({"--virtual-camera", ""}).error.contains("no device code"));
+    // The same spellings as VIDSCOPE_VIRTUAL_CAMERAS, no more and no fewer.
+    EXPECT_TRUE(parse({"--virtual-camera", " 0x3e00, 500"}).error.isEmpty());
     EXPECT_FALSE(parse({"--measure", "0"}).error.isEmpty());
     EXPECT_FALSE(parse({"--measure", "ten"}).error.isEmpty());
+    // Seconds that would overflow the millisecond timer are refused, not wrapped.
+    EXPECT_EQ(parse({"--measure", "86400"}).measureSeconds, 86400);
+    for (const char* tooLong : {"86401", "2147484", "2147483647", "99999999999"}) {
+        const AppOptions options = parse({"--measure", tooLong});
+        EXPECT_TRUE(options.error.contains("from 1 to 86400")) << tooLong;
+        EXPECT_EQ(options.measureSeconds, 0) << tooLong;
+    }
     EXPECT_TRUE(parse({"--verbose"}).error.contains("--verbose"));
     EXPECT_TRUE(AppOptions::usage().contains("--virtual-camera CODE[,CODE...]"));
 }
@@ -76,6 +94,58 @@ TEST(AppSettingsTest, ReadsTheFileInTheWorkingDirectoryAndSurvivesGarbage) {
     settings.setLanguage(1);
     settings.sync();
     EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
+}
+
+// Hand-edited or hostile values never leave the range the controls offer: a huge backlog
+// lets memory grow without bound, a negative one shows no frame at all.
+TEST(AppSettingsTest, EveryNumberIsBroughtIntoItsRange) {
+    ScopedWorkDir dir;
+    struct Case {
+        QVariant backlog, quality;
+        int expectedBacklog, expectedQuality;
+    };
+    const Case cases[] = {
+        {2147483647, 1000, 30, 100},
+        {-1, -5, 1, 1},
+        {0, 0, 1, 1},
+        {"99999999999", "50x", 30, 75},
+        {"-99999999999", "1e3", 1, 75},
+        {30, 100, 30, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.backlog.toString().toStdString());
+        dir.writeSettings({{"File/Backlog", c.backlog}, {"File/Quality", c.quality}});
+        AppSettings settings;
+        EXPECT_EQ(settings.backlog(), c.expectedBacklog);
+        EXPECT_EQ(settings.fileQuality(), c.expectedQuality);
+    }
+}
+
+// A FIFO where the settings file belongs must neither block the start nor be written to.
+TEST(AppSettingsTest, SomethingOtherThanARegularFileIsLeftAlone) {
+    ScopedWorkDir dir;
+    const QByteArray fifo = QDir(dir.path()).filePath("setting.ini").toLocal8Bit();
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    auto reading = std::async(std::launch::async, [] {
+        AppSettings settings;
+        const int backlog = settings.backlog();
+        settings.setLanguage(1);
+        settings.sync();
+        return std::make_pair(backlog, settings.fileUsable());
+    });
+    if (reading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Let the blocked open() return, so that the failure is reported, not a hang.
+        const int writer = ::open(fifo.constData(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0)
+            ::close(writer);
+        reading.wait();
+        FAIL() << "reading the settings blocked on the FIFO";
+    }
+    const auto [backlog, usable] = reading.get();
+    EXPECT_EQ(backlog, 2);
+    EXPECT_FALSE(usable);
+    EXPECT_FALSE(QFileInfo(QString::fromLocal8Bit(fifo)).isFile());
+    EXPECT_FALSE(QFileInfo::exists(QDir(dir.path()).filePath("setting.ini.lock")));
 }
 
 TEST(ImageViewTest, ZoomInThenOutReturnsToOneAndReportsEveryStep) {

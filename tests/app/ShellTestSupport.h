@@ -30,7 +30,11 @@ public:
 
     // Writes keys into the settings file before the window reads it.
     void writeSettings(const std::vector<std::pair<QString, QVariant>>& values) const {
-        QSettings ini(dir_.filePath("setting.ini"), QSettings::IniFormat);
+        writeSettingsTo(dir_.path(), values);
+    }
+    static void writeSettingsTo(const QString& dir,
+                                const std::vector<std::pair<QString, QVariant>>& values) {
+        QSettings ini(QDir(dir).filePath("setting.ini"), QSettings::IniFormat);
         for (const auto& [key, value] : values) {
             ini.setValue(key, value);
         }

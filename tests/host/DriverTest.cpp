@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "DriverTestSupport.h"
+#include "base/LogCategory.h"
 #include "usb/host/TransferStatusCodes.h"
 
 namespace vidscope::test {
@@ -284,20 +285,46 @@ TEST_F(DriverTest, VirtualCameraListAttachesKnownModelsAndSkipsTheRest) {
     EXPECT_TRUE(driver.attachVirtualCameras("").empty());
 }
 
-TEST(DriverStartup, AttachesTheVirtualCamerasNamedInTheEnvironment) {
-    // The driver exists once per process, so look at a fresh one in a child process.
+// The driver exists once per process, so each case looks at a fresh one in a child process:
+// the attached products and every warning it logged while starting.
+void expectStartup(const char* variable, const std::vector<uint16_t>& expected, size_t mostWarnings,
+                   const char* mustNotSay) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            setenv("VIDSCOPE_VIRTUAL_CAMERAS", "3E00,bogus,0500", 1);
+            std::vector<std::string> warnings;
+            base::LogCategory::setSink(
+                [&](const base::LogCategory&, base::LogLevel level, const std::string& text) {
+                    if (level >= base::LogLevel::Warning)
+                        warnings.push_back(text);
+                });
+            setenv("VIDSCOPE_VIRTUAL_CAMERAS", variable, 1);
             Driver& fresh = Driver::instance();
             std::vector<uint16_t> products;
-            for (Driver::PortId id : fresh.attachedPorts()) {
+            for (Driver::PortId id : fresh.attachedPorts())
                 products.push_back(fresh.port(id)->description().productId);
-            }
-            std::exit(products == std::vector<uint16_t>{0x3E00, 0x0500} ? 0 : 1);
+            bool said = false;
+            for (const std::string& w : warnings)
+                said = said || w.find(mustNotSay) != std::string::npos;
+            std::exit(products == expected && warnings.size() <= mostWarnings && !said ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
+}
+
+TEST(DriverStartup, AttachesTheVirtualCamerasNamedInTheEnvironment) {
+    expectStartup("3E00,bogus,0500", {0x3E00, 0x0500}, 2, "bogus,");
+}
+
+TEST(DriverStartup, EmptyListAttachesNothingAndAnnouncesNothing) {
+    expectStartup("", {}, 0, "virtual");
+}
+
+TEST(DriverStartup, ThousandsOfBadEntriesGiveOneLineEach) {
+    std::string list = "0500";
+    for (int i = 0; i < 5000; ++i)
+        list += ",x" + std::to_string(i) + ",FFF" + std::to_string(i % 10);
+    // One line for the malformed entries, one for codes of no model, one announcing 0500.
+    expectStartup(list.c_str(), {0x0500}, 3, "x100,");
 }
 
 }  // namespace

@@ -5,6 +5,12 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "FirmwareTestSupport.h"
 #include "sim/FactoryEeprom.h"
@@ -115,12 +121,53 @@ TEST(Eeprom, WritesPersistPerCameraAcrossRuns) {
     EXPECT_NE(readByte(*inMemory, kUserData), 0x5A);
 }
 
-TEST(Eeprom, DamagedFileIsReplacedByTheFactoryImage) {
+std::string fileText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Eeprom, DamagedFileIsKeptAsideAndAFreshOneStartsFromFactory) {
     ScratchDirectory dir;
-    std::ofstream(dir.path() / "0130-1.eeprom") << "short";
+    const std::filesystem::path file = dir.path() / "0130-1.eeprom";
+    std::ofstream(file) << "short";
     auto fw = makeCamera(0x0130, dir);
+    EXPECT_TRUE(fw->eeprom().persistent());
     EXPECT_EQ(readWord(*fw, kParameterGroup0), 16);
-    EXPECT_EQ(std::filesystem::file_size(dir.path() / "0130-1.eeprom"), Eeprom::kSize);
+    EXPECT_EQ(std::filesystem::file_size(file), Eeprom::kSize);
+    EXPECT_EQ(fileText(dir.path() / "0130-1.eeprom.bad"), "short");
+}
+
+// A shared folder may hold links, FIFOs or other users' files under the names the cameras
+// use: none of them may be written, truncated, created through or block the start.
+TEST(Eeprom, BackingFileIsUsedOnlyWhenItIsARegularFileOfThisUser) {
+    ScratchDirectory dir;
+    ScratchDirectory elsewhere;
+    const std::filesystem::path target = elsewhere.path() / "precious";
+    std::ofstream(target) << "keep me";
+    std::filesystem::create_symlink(target, dir.path() / "0130-1.eeprom");
+    std::filesystem::create_symlink(elsewhere.path() / "created", dir.path() / "0500-1.eeprom");
+    ASSERT_EQ(::mkfifo((dir.path() / "050B-1.eeprom").c_str(), 0600), 0);
+    std::vector<uint16_t> products{0x0130, 0x0500, 0x050B};
+    // Only root can give a file away; elsewhere the other user's file is left out.
+    std::ofstream(dir.path() / "0A00-1.eeprom") << std::string(Eeprom::kSize, 'x');
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((dir.path() / "0A00-1.eeprom").c_str(), 4242, 4242), 0);
+        products.push_back(0x0A00);
+    }
+
+    for (uint16_t product : products) {
+        SCOPED_TRACE(product);
+        auto fw = makeCamera(product, dir);
+        EXPECT_FALSE(fw->eeprom().persistent());
+        EXPECT_EQ(readWord(*fw, kParameterGroup0), 16);
+        // Writes still work, in memory.
+        EXPECT_EQ(out(*fw, kWriteEeprom, 0x5A, kUserData), ControlOutcome::Ack);
+        EXPECT_EQ(readByte(*fw, kUserData), 0x5A);
+    }
+    EXPECT_EQ(fileText(target), "keep me");
+    EXPECT_FALSE(std::filesystem::exists(elsewhere.path() / "created"));
+    EXPECT_EQ(fileText(dir.path() / "0A00-1.eeprom"), std::string(Eeprom::kSize, 'x'));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "0130-1.eeprom.bad"));
 }
 
 TEST(Eeprom, AccessDuringAWriteCycleWaitsForIt) {

@@ -3,12 +3,13 @@
 #include "usb/host/Driver.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <optional>
 
+#include "base/DeviceCodeList.h"
+#include "base/TerminalText.h"
 #include "usb/host/DeviceRequest.h"
 #include "usb/host/HostLog.h"
 #include "usb/host/HotplugNotifier.h"
@@ -28,35 +29,6 @@ std::string interfacePathFor(const PortDescription& d) {
     char prefix[32];
     std::snprintf(prefix, sizeof prefix, "usb:%04x:%04x:", d.vendorId, d.productId);
     return prefix + d.key;
-}
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
-// "3E00", "3e00" or "0x3E00"; one to four hex digits.
-std::optional<uint16_t> parseProductId(std::string_view text) {
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        text.remove_prefix(2);
-    }
-    if (text.empty() || text.size() > 4)
-        return std::nullopt;
-    uint16_t value = 0;
-    for (char c : text) {
-        if (!std::isxdigit(static_cast<unsigned char>(c)))
-            return std::nullopt;
-        const int digit = std::isdigit(static_cast<unsigned char>(c))
-                              ? c - '0'
-                              : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
-        value = static_cast<uint16_t>(value * 16 + digit);
-    }
-    return value;
 }
 
 bool refuse(uint32_t error, Overlapped* overlapped) {
@@ -127,13 +99,21 @@ Driver& Driver::instance() {
         auto* created = new Driver;
         // Real cameras first, so that they come first in the enumeration.
         const size_t realCameras = LibusbDevices::start(*created);
-        if (const char* list = std::getenv("VIDSCOPE_VIRTUAL_CAMERAS")) {
-            if (realCameras == 0) {
-                VS_LOG(hostLog(), Warning) << "no USB camera (vendor id a7b7) found; "
-                                              "running on the virtual cameras "
-                                           << list;
+        const char* list = std::getenv("VIDSCOPE_VIRTUAL_CAMERAS");
+        const std::vector<PortId> attached =
+            list != nullptr ? created->attachVirtualCameras(list, "VIDSCOPE_VIRTUAL_CAMERAS")
+                            : std::vector<PortId>{};
+        if (realCameras == 0 && !attached.empty()) {
+            std::string codes;
+            for (PortId id : attached) {
+                char code[8];
+                std::snprintf(code, sizeof code, "%s%04X", codes.empty() ? "" : ",",
+                              created->port(id)->description().productId);
+                codes += code;
             }
-            created->attachVirtualCameras(list);
+            VS_LOG(hostLog(), Warning) << "no USB camera (vendor id a7b7) found; "
+                                          "running on the virtual cameras "
+                                       << codes;
         }
         return created;
     }();
@@ -285,8 +265,9 @@ Driver::PortId Driver::attach(std::shared_ptr<Port> port) {
         entry->id = state_->nextPortId++;
         state_->ports.push_back(entry);
     }
-    VS_LOG(hostLog(), Info) << "attached " << entry->path << " (" << entry->description.deviceName
-                            << ")";
+    // The name is the device's own product string: whatever its firmware says.
+    VS_LOG(hostLog(), Info) << "attached " << entry->path << " ("
+                            << base::printableText(entry->description.deviceName) << ")";
     notifyChange(*entry, true);
     return entry->id;
 }
@@ -331,28 +312,27 @@ std::string Driver::pathOf(PortId id) const {
     return entry ? entry->path : std::string();
 }
 
-std::vector<Driver::PortId> Driver::attachVirtualCameras(std::string_view productIds) {
+std::vector<Driver::PortId> Driver::attachVirtualCameras(std::string_view productIds,
+                                                         std::string_view source) {
+    const base::DeviceCodeList list = base::DeviceCodeList::parse(productIds);
+    if (!list.valid()) {
+        VS_LOG(hostLog(), Warning) << "ignoring in " << source << " " << list.problem();
+    }
     std::vector<PortId> ids;
-    while (!productIds.empty()) {
-        const size_t comma = productIds.find(',');
-        const std::string_view entry = trimmed(productIds.substr(0, comma));
-        productIds =
-            comma == std::string_view::npos ? std::string_view{} : productIds.substr(comma + 1);
-        if (entry.empty())
-            continue;
-        const std::optional<uint16_t> productId = parseProductId(entry);
-        if (!productId) {
-            VS_LOG(hostLog(), Warning) << "ignoring malformed virtual camera \"" << entry
-                                       << "\": expected a hex product id such as 3E00";
-            continue;
+    std::vector<std::string> unknown;
+    for (uint16_t productId : list.codes) {
+        if (std::shared_ptr<VirtualPort> port = VirtualPort::create(productId)) {
+            ids.push_back(attach(std::move(port)));
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "%04X", productId);
+            unknown.emplace_back(code);
         }
-        std::shared_ptr<VirtualPort> port = VirtualPort::create(*productId);
-        if (!port) {
-            VS_LOG(hostLog(), Warning)
-                << "ignoring virtual camera \"" << entry << "\": no model has this product id";
-            continue;
-        }
-        ids.push_back(attach(std::move(port)));
+    }
+    if (!unknown.empty()) {
+        VS_LOG(hostLog(), Warning)
+            << "ignoring in " << source
+            << " the codes no model has: " << base::summariseEntries(unknown);
     }
     return ids;
 }

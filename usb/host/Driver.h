@@ -68,9 +68,12 @@ public:
     std::string pathOf(PortId id) const;
 
     // Attaches a fresh virtual camera for each entry of a comma-separated list of hex product
-    // ids ("3E00,0500,012B"); unknown or malformed entries are logged and skipped. The first
-    // instance() does this for the environment variable VIDSCOPE_VIRTUAL_CAMERAS.
-    std::vector<PortId> attachVirtualCameras(std::string_view productIds);
+    // ids ("3E00,0500,012B", see base::DeviceCodeList); malformed entries and codes of no
+    // model are skipped and reported in one line each, naming `source`. The first
+    // instance() does this for the environment variable VIDSCOPE_VIRTUAL_CAMERAS; an empty
+    // value attaches none.
+    std::vector<PortId> attachVirtualCameras(std::string_view productIds,
+                                             std::string_view source = "virtual camera list");
 
     // What the version requests report.
     static constexpr uint32_t kDriverVersion = 0x00010000;

@@ -1,0 +1,17 @@
+// SPDX-License-Identifier: MIT
+// Makes text that came from a device or a file safe to print on a terminal.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vidscope::base {
+
+// Device strings (names, serial numbers) are chosen by whoever programmed the camera: an
+// escape sequence or newline in them must not drive the terminal or forge output lines.
+// Printable ASCII and well-formed UTF-8 of printable characters pass; control characters
+// (C0, DEL, C1), bidirectional overrides, invalid UTF-8 and the backslash itself come out as
+// "\n", "\t", "\\" or "\xNN" per byte.
+std::string printableText(std::string_view text);
+
+}  // namespace vidscope::base
