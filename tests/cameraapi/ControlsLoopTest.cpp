@@ -17,33 +17,6 @@
 namespace vidscope::api {
 namespace {
 
-class AntiFlickerStepTest : public test::ControlFixture {
-protected:
-    static constexpr int kI = kIndex;
-};
-
-// An exposure of exactly one flicker period that must brighten by a quarter period or more
-// goes to two periods, even where plain rounding would stay at one.
-TEST_F(AntiFlickerStepTest, OnePeriodJumpsToTwo) {
-    ASSERT_TRUE(plug(0x013B));
-    unsigned int w = 0, h = 0;
-    ASSERT_TRUE(CameraSetResolution(kI, 3, &w, &h, nullptr));
-    ASSERT_TRUE(CameraSetAGC(kI, false));
-    ASSERT_TRUE(CameraSetAEC(kI, true));
-    ASSERT_TRUE(CameraSetAntiFlicker(kI, 1));
-    ASSERT_TRUE(CameraSetExposure(kI, 300));
-    ASSERT_TRUE(CameraSetAETarget(kI, 190));
-    context().pipeline.modify([](ImageSettings& s) { s.flickerLines = 300; });
-    context().frameCount = 8;
-    // Mean 150, 40 below target: a correction of 40 / 150 x 300 = 80 lines, 1.27 periods.
-    std::vector<uint8_t> raw(size_t{w} * h, 150);
-    std::vector<uint8_t> out(raw.size());
-    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_GRAY8))
-        << CameraGetErrorName(CameraGetLastError());
-    EXPECT_EQ(CameraGetExposure(kI), 600);
-    EXPECT_EQ(firmware().registers().value(0x09), 600);
-}
-
 class LoopOnSceneTest : public test::CameraRig {
 protected:
     // A monochrome camera at its smallest size that is still 640 pixels wide or more,
@@ -193,14 +166,15 @@ TEST_F(LoopOnSceneTest, ExposureAloneFollowsAStepOfTheIllumination) {
     EXPECT_EQ(CameraGetGain(0), 16);
 }
 
-// In low light the gain sits at the loop's cap and the exposure does the rest.
+// In low light the exposure goes as long as the loop lets it, and the gain makes up the rest.
 TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
     openMonochrome();
     ASSERT_TRUE(CameraSetAEC(0, true));
     ASSERT_TRUE(CameraSetAGC(0, true));
     settleAcrossStep(0.05, 0.025, 70);
-    EXPECT_EQ(CameraGetGain(0), 32);
-    EXPECT_GT(CameraGetExposure(0), settledExposure_ * 3 / 2);
+    EXPECT_EQ(CameraGetExposure(0), 4000);
+    EXPECT_GT(CameraGetGain(0), 8) << "the 0x0130 family's unity";
+    EXPECT_LE(CameraGetGain(0), 32);
 }
 
 // Exposure and gain together, for a camera of each sensor family with a host-driven
@@ -247,21 +221,27 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAndStayOnSixCameras) {
             ASSERT_TRUE(CameraSetAEC(0, true));
             ASSERT_TRUE(CameraSetAGC(0, true));
             ASSERT_TRUE(CameraSetAETarget(0, target));
+            // The moving target shifts the scene's mean by a few levels now and then, and the
+            // loop must bring every such excursion back. Where much of the picture clips (the
+            // 0x0A0B window at 160), a correction shows by a level or two only and the loop
+            // may wait out its three measurements before the next: six at most.
             int settledAt = -1;
             int outside = 0;
+            int longestOutside = 0;
             for (int frame = 1; frame <= kSixCameraFrames; ++frame) {
                 ASSERT_TRUE(nextFrameFlushingStale()) << CameraGetErrorName(CameraGetLastError());
                 const bool inside = std::abs(CameraGetBrightness(0) - target) <= 5;
                 if (inside && settledAt < 0)
                     settledAt = frame;
-                else if (!inside && settledAt > 0 && ++outside == 1)
-                    ADD_FAILURE() << "left the tolerance at frame " << frame << "; " << loopState();
+                outside = inside || settledAt < 0 ? 0 : outside + 1;
+                longestOutside = std::max(longestOutside, outside);
             }
+            EXPECT_LE(longestOutside, 24) << loopState();
             EXPECT_GT(settledAt, 0) << loopState();
             EXPECT_LE(settledAt, 80) << "more than 20 measured frames";
             if (table)
-                std::printf("0x%04X target %d: settled at frame %d, %s\n", device, target,
-                            settledAt, loopState().c_str());
+                std::printf("0x%04X target %d: settled at frame %d, longest excursion %d, %s\n",
+                            device, target, settledAt, longestOutside, loopState().c_str());
             TearDown();
         }
     }
