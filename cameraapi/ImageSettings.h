@@ -64,6 +64,13 @@ struct ImageSettings {
     int32_t meanBrightness = 0;
     int32_t pendingAeDelta = 0;
     int32_t lastAeDelta = 0;
+    int32_t aeExpected = 0;      // brightness the last correction of the loop aims at
+    int32_t aeWaits = 0;         // measurements that have not shown that correction yet
+    double aeLastTotal = 0;      // exposure times amplification when it was decided
+    double aeSlope = 0;          // brightness per unit of that total, learnt; 0 unknown
+    int32_t aeFromExposure = 0;  // the setting the last correction left
+    int32_t aeFromGain = 0;
+    uint8_t aeProbed = 0;  // the loop has tried a step its model did not promise
     int32_t flickerLines = 0;
 };
 

@@ -125,7 +125,7 @@ IspPipeline::Result IspPipeline::process(const IspFrame& frame, const IspCamera&
     if (start.onePush || start.estimateWhite)
         balanceWhite(start, camera);
     std::optional<int32_t> mean = convert(start, camera, kernels);
-    ExposureWrites writes = finishFrame(start, mean, camera);
+    ExposureWrites writes = finishFrame(mean, camera);
     const bool written = writes.perform(writer);
     // Grey output feeds measurement, where a picture taken at a wrong exposure must not pass
     // unnoticed; the live colour view just carries on.
@@ -221,14 +221,13 @@ std::optional<int32_t> IspPipeline::convert(const FrameStart& start, const IspCa
     return std::nullopt;
 }
 
-ExposureWrites IspPipeline::finishFrame(const FrameStart& start, std::optional<int32_t> mean,
-                                        const IspCamera& camera) {
+ExposureWrites IspPipeline::finishFrame(std::optional<int32_t> mean, const IspCamera& camera) {
     std::lock_guard lock(mutex_);
     if (mean)
         settings_.meanBrightness = *mean;
     if (isBayer(camera.pipelineClass))
         WhiteBalance::schedule(settings_, camera.frameCount);
-    return AutoExposure::step(settings_, camera.frameCount, start.height, camera.sensorCode);
+    return AutoExposure::step(settings_, camera.frameCount, camera.sensorCode);
 }
 
 }  // namespace vidscope::api

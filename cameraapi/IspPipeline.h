@@ -104,8 +104,7 @@ private:
     void balanceWhite(FrameStart& start, const IspCamera& camera);
     static std::optional<int32_t> convert(const FrameStart& start, const IspCamera& camera,
                                           const IspKernels& kernels);
-    ExposureWrites finishFrame(const FrameStart& start, std::optional<int32_t> mean,
-                               const IspCamera& camera);
+    ExposureWrites finishFrame(std::optional<int32_t> mean, const IspCamera& camera);
 
     mutable std::mutex mutex_;
     ImageSettings& settings_;

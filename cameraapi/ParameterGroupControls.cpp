@@ -83,6 +83,10 @@ extern "C" bool CameraLoadParameter(int index, int group) {
     if (!read.ok())
         return ApiCall::fail(read.error);
     const StoredParameters stored = ParameterGroups::decode(record);
+    // A group never saved, or garbled, is refused whole: applied up to its first bad value
+    // it would leave the camera with a stray mix of switches.
+    if (!ParameterGroups::plausible(stored))
+        return ApiCall::fail(CAMERA_ERROR_PARAMETER_UNREASONABLE);
     ControlChannel::Matrix matrix{};
     if (!CameraReadEEPROMCCM(index, matrix.data()))
         return false;

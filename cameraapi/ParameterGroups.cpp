@@ -16,6 +16,14 @@ constexpr uint16_t kFirstNumberedBlock = 124;
 constexpr int32_t kMinTimeoutMs = 500;
 constexpr int32_t kMaxTimeoutMs = 50000;
 constexpr uint16_t kUnprogrammed16 = 0xFFFF;
+constexpr uint16_t kKnownFlags = 0x03FF;
+// The ranges the gain, tone, saturation, white-balance and byte-sized setters accept.
+constexpr int32_t kMaxGain = 255;
+constexpr int32_t kMaxByteSetting = 255;
+constexpr double kMinTone = 0.3;
+constexpr double kMaxTone = 2.0;
+constexpr double kMaxSaturation = 2.0;
+constexpr double kMaxWhiteGain = 3.0;
 
 // Offsets within the record.
 enum Offset : size_t {
@@ -126,6 +134,15 @@ StoredParameters ParameterGroups::decode(const Record& r) {
                       ? kMinTimeoutMs
                       : std::clamp<int32_t>(timeout, kMinTimeoutMs, kMaxTimeoutMs);
     return p;
+}
+
+bool ParameterGroups::plausible(const StoredParameters& p) {
+    auto within = [](double v, double lo, double hi) { return v >= lo && v <= hi; };
+    return (p.flags & ~kKnownFlags) == 0 && within(p.gain, 1, kMaxGain) && p.exposure >= 1 &&
+           within(p.gamma, kMinTone, kMaxTone) && within(p.contrast, kMinTone, kMaxTone) &&
+           within(p.saturation, 0.0, kMaxSaturation) && within(p.wbGainR, 0.0, kMaxWhiteGain) &&
+           within(p.wbGainG, 0.0, kMaxWhiteGain) && within(p.wbGainB, 0.0, kMaxWhiteGain) &&
+           within(p.blackLevel, 0, kMaxByteSetting) && within(p.aeTarget, 0, kMaxByteSetting);
 }
 
 }  // namespace vidscope::api

@@ -51,6 +51,9 @@ public:
     // Real values go in as trunc(value x 100), 16 bits high byte first.
     static Record encode(const ImageSettings& settings);
     static StoredParameters decode(const Record& record);
+    // Whether every value is one the setters take and the flags word holds only known
+    // switches. Erased memory (all bytes 0xFF) is not: loading it would set every switch.
+    static bool plausible(const StoredParameters& parameters);
 };
 
 }  // namespace vidscope::api

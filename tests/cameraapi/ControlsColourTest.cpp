@@ -5,8 +5,10 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "ControlFixture.h"
+#include "cameraapi/ColourTables.h"
 #include "cameraapi/IspTables.h"
 #include "vidscope/camera_api.h"
 
@@ -156,6 +158,43 @@ TEST_F(ColourControlsTest, OtherSensorsGetNoToneWritesAndAFailedWriteKeepsTheVal
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_WRITE_PIPE);
     EXPECT_DOUBLE_EQ(CameraGetGamma(kI), 0.6);
     EXPECT_EQ(tables()->gammaLut, IspTables::gammaTable(0.6));
+}
+
+// Automatic white balance through the API: switched on, the next colour frame measures
+// its greenish-grey cells and sets the gains that make them grey.
+TEST_F(ColourControlsTest, AutomaticWhiteBalanceSetsTheGainsFromTheNextFrame) {
+    ASSERT_TRUE(plug(0x0130));  // green and red on even rows, blue and green on odd ones
+    ColourTables::rebuild();    // as opening a camera does
+    unsigned int w = 0, h = 0;
+    ASSERT_TRUE(CameraSetResolution(kI, 3, &w, &h, nullptr));
+    std::vector<uint8_t> raw(size_t{w} * h);
+    for (unsigned int y = 0; y < h; ++y) {
+        for (unsigned int x = 0; x < w; ++x) {
+            const bool evenRow = y % 2 == 0, evenColumn = x % 2 == 0;
+            raw[size_t{y} * w + x] = evenRow == evenColumn ? 120 : (evenRow ? 100 : 90);
+        }
+    }
+    std::vector<uint8_t> out(raw.size() * 3);
+    ASSERT_TRUE(CameraSetAEC(kI, false));
+    ASSERT_TRUE(CameraSetAGC(kI, false));
+    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_RGB24));
+    double r = 0, g = 0, b = 0;
+    ASSERT_TRUE(CameraGetWBGain(kI, &r, &g, &b));
+    EXPECT_EQ(r, 1.0) << "measured without being asked";
+
+    ASSERT_TRUE(CameraSetAWB(kI, true));
+    EXPECT_EQ(CameraGetAWB(kI), 1);
+    // The previous frame's mean (110) keeps these cells (luma 109) from counting as light.
+    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_RGB24));
+    ASSERT_TRUE(CameraGetWBGain(kI, &r, &g, &b));
+    EXPECT_EQ(r, 1.0);
+    context().pipeline.modify([](ImageSettings& s) { s.meanBrightness = 0; });
+    ASSERT_TRUE(CameraSetAWB(kI, true));
+    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_RGB24));
+    ASSERT_TRUE(CameraGetWBGain(kI, &r, &g, &b));
+    EXPECT_DOUBLE_EQ(r, 1.2);  // 120 / 100, in hundredths
+    EXPECT_DOUBLE_EQ(g, 1.0);
+    EXPECT_DOUBLE_EQ(b, 1.33);  // 120 / 90
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -15,33 +16,6 @@
 
 namespace vidscope::api {
 namespace {
-
-class AntiFlickerStepTest : public test::ControlFixture {
-protected:
-    static constexpr int kI = kIndex;
-};
-
-// An exposure of exactly one flicker period that must brighten by a quarter period or more
-// goes to two periods, even where plain rounding would stay at one.
-TEST_F(AntiFlickerStepTest, OnePeriodJumpsToTwo) {
-    ASSERT_TRUE(plug(0x013B));
-    unsigned int w = 0, h = 0;
-    ASSERT_TRUE(CameraSetResolution(kI, 3, &w, &h, nullptr));
-    ASSERT_TRUE(CameraSetAGC(kI, false));
-    ASSERT_TRUE(CameraSetAEC(kI, true));
-    ASSERT_TRUE(CameraSetAntiFlicker(kI, 1));
-    ASSERT_TRUE(CameraSetExposure(kI, 300));
-    ASSERT_TRUE(CameraSetAETarget(kI, 190));
-    context().pipeline.modify([](ImageSettings& s) { s.flickerLines = 300; });
-    context().frameCount = 8;
-    // Mean 150, 40 below target: a correction of 40 / 150 x 300 = 80 lines, 1.27 periods.
-    std::vector<uint8_t> raw(size_t{w} * h, 150);
-    std::vector<uint8_t> out(raw.size());
-    ASSERT_TRUE(CameraISP(kI, raw.data(), out.data(), w, h, CAMERA_FORMAT_GRAY8))
-        << CameraGetErrorName(CameraGetLastError());
-    EXPECT_EQ(CameraGetExposure(kI), 600);
-    EXPECT_EQ(firmware().registers().value(0x09), 600);
-}
 
 class LoopOnSceneTest : public test::CameraRig {
 protected:
@@ -169,6 +143,7 @@ protected:
     }
 
     static constexpr int kFrameLimit = 300;
+    static constexpr int kSixCameraFrames = 240;
     // Settling includes the eight steady frames that prove it.
     static constexpr int kStepFrameLimit = 60;
     sim::CameraFirmware& firmware() { return *port_->firmware(); }
@@ -191,14 +166,15 @@ TEST_F(LoopOnSceneTest, ExposureAloneFollowsAStepOfTheIllumination) {
     EXPECT_EQ(CameraGetGain(0), 16);
 }
 
-// In low light the gain sits at the loop's cap and the exposure does the rest.
+// In low light the exposure goes as long as the loop lets it, and the gain makes up the rest.
 TEST_F(LoopOnSceneTest, ExposureAndGainFollowAStepInLowLight) {
     openMonochrome();
     ASSERT_TRUE(CameraSetAEC(0, true));
     ASSERT_TRUE(CameraSetAGC(0, true));
     settleAcrossStep(0.05, 0.025, 70);
-    EXPECT_EQ(CameraGetGain(0), 32);
-    EXPECT_GT(CameraGetExposure(0), settledExposure_ * 3 / 2);
+    EXPECT_EQ(CameraGetExposure(0), 4000);
+    EXPECT_GT(CameraGetGain(0), 8) << "the 0x0130 family's unity";
+    EXPECT_LE(CameraGetGain(0), 32);
 }
 
 // Exposure and gain together, for a camera of each sensor family with a host-driven
@@ -234,30 +210,40 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAfterStepsForEachFamily) {
     }
 }
 
-// In between, the gain follows the exposure: one correction changes both, so it overshoots
-// by the gain's share, and the gain moves in whole steps. The brightness may then alternate
-// around the target for good, but must stay close to it. Each case settles first in low
-// light, where it reliably can, then steps into the ordinary light and back.
-TEST_F(LoopOnSceneTest, ExposureAndGainStayNearTheTargetInOrdinaryLight) {
-    const StepCase cases[] = {
-        {0x013B, 0.1, 1.0, 100},
-        {0x012B, 0.1, 0.4, 100},
-        {0x0A0B, 0.25, 1.0, 100},
-    };
-    for (const StepCase& c : cases) {
-        SCOPED_TRACE(c.describe());
-        startLoop(c);
-        for (double light : {c.after, c.before}) {
-            stepLight(light);
-            framesToSettle(c.target, kStepFrameLimit);
-            int worst = 0;
-            for (int frame = 0; frame < 40; ++frame) {
-                ASSERT_TRUE(nextFrameFlushingStale());
-                worst = std::max(worst, std::abs(CameraGetBrightness(0) - c.target));
+// The cameras and targets where a loop that corrected exposure alone, with the gain derived
+// from it, swung or froze: every case enters the tolerance and stays there.
+TEST_F(LoopOnSceneTest, ExposureAndGainSettleAndStayOnSixCameras) {
+    const bool table = std::getenv("VIDSCOPE_AE_TABLE") != nullptr;
+    for (uint16_t device : {0x0500, 0x013B, 0x012B, 0x0A0B, 0x3E00, 0x3E6B}) {
+        for (int target : {60, 100, 160}) {
+            SCOPED_TRACE((StepCase{device, 1.0, 1.0, target}.describe()));
+            openMonochrome(device);
+            ASSERT_TRUE(CameraSetAEC(0, true));
+            ASSERT_TRUE(CameraSetAGC(0, true));
+            ASSERT_TRUE(CameraSetAETarget(0, target));
+            // The moving target shifts the scene's mean by a few levels now and then, and the
+            // loop must bring every such excursion back. Where much of the picture clips (the
+            // large sensors' windows at 160), a correction shows by a level or two only and
+            // the loop may wait out its three measurements: two such corrections at most.
+            int settledAt = -1;
+            int outside = 0;
+            int longestOutside = 0;
+            for (int frame = 1; frame <= kSixCameraFrames; ++frame) {
+                ASSERT_TRUE(nextFrameFlushingStale()) << CameraGetErrorName(CameraGetLastError());
+                const bool inside = std::abs(CameraGetBrightness(0) - target) <= 5;
+                if (inside && settledAt < 0)
+                    settledAt = frame;
+                outside = inside || settledAt < 0 ? 0 : outside + 1;
+                longestOutside = std::max(longestOutside, outside);
             }
-            EXPECT_LE(worst, 20) << "after the step to " << light << "; " << loopState();
+            EXPECT_LE(longestOutside, 32) << loopState();
+            EXPECT_GT(settledAt, 0) << loopState();
+            EXPECT_LE(settledAt, 80) << "more than 20 measured frames";
+            if (table)
+                std::printf("0x%04X target %d: settled at frame %d, longest excursion %d, %s\n",
+                            device, target, settledAt, longestOutside, loopState().c_str());
+            TearDown();
         }
-        TearDown();
     }
 }
 

@@ -112,24 +112,44 @@ TEST_F(ParameterGroupTest, AnImplausibleMatrixLoadsAsTheIdentity) {
     EXPECT_EQ(loaded, (std::array<double, 9>{1, 0, 0, 0, 1, 0, 0, 0, 1}));
 }
 
-TEST_F(ParameterGroupTest, UnprogrammedOrUnreadableGroupsStopTheLoad) {
+TEST_F(ParameterGroupTest, UnprogrammedGarbledOrUnreadableGroupsChangeNothing) {
     ASSERT_TRUE(plug(0x0130));
     ASSERT_TRUE(CameraSetContrast(kI, 1.5));
-    fill(kGroup0, std::vector<uint8_t>(40, 0xFF));
-    EXPECT_FALSE(CameraLoadParameter(kI, 0));
-    EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_PARAMETER_UNREASONABLE);
-    EXPECT_DOUBLE_EQ(CameraGetContrast(kI), 1.5) << "the first setter refused 655.35";
-
-    // Unprogrammed flags were copied before the setters ran; the factory group would clear
-    // most of them again if any of it were applied.
-    const auto flags = [this] { return context().pipeline.read([](auto& s) { return s.flags; }); };
-    EXPECT_EQ(flags(), 0xFFFF);
     ASSERT_TRUE(CameraSetGain(kI, 99));
+    const auto flags = [this] { return context().pipeline.read([](auto& s) { return s.flags; }); };
+    const uint16_t flagsBefore = flags();
+    auto expectNothingApplied = [&](int error) {
+        EXPECT_EQ(CameraGetLastError(), error);
+        EXPECT_DOUBLE_EQ(CameraGetContrast(kI), 1.5);
+        EXPECT_EQ(CameraGetGain(kI), 99);
+        EXPECT_EQ(flags(), flagsBefore);
+        for (const auto& request : log().entries())
+            EXPECT_EQ(request.request, 0xB0) << "only EEPROM reads may go out";
+        log().clear();
+    };
+
+    fill(kGroup0, std::vector<uint8_t>(40, 0xFF));  // erased memory
+    log().clear();
+    EXPECT_FALSE(CameraLoadParameter(kI, 0));
+    expectNothingApplied(CAMERA_ERROR_PARAMETER_UNREASONABLE);
+
+    // A saved group with one value no setter takes: the white balance, checked late.
+    ASSERT_TRUE(CameraSaveParameter(kI, 1));
+    fill(kGroup1 + 14, {0x01, 0x2D});  // blue gain 3.01
+    log().clear();
+    EXPECT_FALSE(CameraLoadParameter(kI, 1));
+    expectNothingApplied(CAMERA_ERROR_PARAMETER_UNREASONABLE);
+    fill(kGroup1 + 14, {0x00, 0x64});
+    fill(kGroup1 + 8, {0x04, 0x04});  // a switch no camera has
+    log().clear();
+    EXPECT_FALSE(CameraLoadParameter(kI, 1));
+    expectNothingApplied(CAMERA_ERROR_PARAMETER_UNREASONABLE);
+
     log().failLater(0xB0, 20);
     EXPECT_FALSE(CameraLoadParameter(kI, 1));
-    EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_READ_PIPE);
-    EXPECT_EQ(CameraGetGain(kI), 99) << "half a record was applied";
-    EXPECT_EQ(flags(), 0xFFFF);
+    expectNothingApplied(CAMERA_ERROR_READ_PIPE);
+    fill(kGroup1 + 8, {0x00, 0x04});
+    ASSERT_TRUE(CameraLoadParameter(kI, 1)) << "the repaired group loads";
 }
 
 TEST_F(ParameterGroupTest, AFailedWriteEndsTheSaveWithWhatWasWrittenKept) {

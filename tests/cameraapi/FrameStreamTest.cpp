@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "CameraRig.h"
+#include "ControlFixture.h"
 #include "WaitUntil.h"
 #include "cameraapi/OutputSize.h"
 #include "cameraapi/VendorRequest.h"
@@ -106,6 +107,36 @@ TEST_F(FrameStreamTest, TimeoutResetsTheCameraAndTheStreamRecovers) {
 
     context(0).image.timeoutMs = 5000;
     EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+}
+
+// A USB 2 camera is reset on the device, not on its port: its endpoints are cleared and it is
+// asked to restart, and the stream comes back.
+TEST_F(FrameStreamTest, TimeoutRestartsAUsb2CameraWithoutCyclingItsPort) {
+    openStreaming(0x0030);
+    auto requests = std::make_shared<test::RequestLog>(port_->firmware()->vendorHandler());
+    port_->camera().setVendorHandler(requests);
+    ASSERT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+    const uint32_t cycles = port_->cycleCount();
+    context(0).image.timeoutMs = 50;
+    port_->firmware()->faults().silenceStream(400ms);
+    ASSERT_TRUE(CameraResetStream(0));
+    EXPECT_FALSE(query());
+    EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_DATA_TIMEOUT);
+    EXPECT_EQ(port_->cycleCount(), cycles) << "a USB 2 reset leaves the port alone";
+    const auto restarts = requests->withCode(VendorRequest::kRestart);
+    ASSERT_EQ(restarts.size(), 1u);
+    EXPECT_FALSE(restarts[0].in);
+
+    context(0).image.timeoutMs = 5000;
+    ASSERT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+    const std::optional<uint32_t> first = stamp();
+    ASSERT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+    ASSERT_TRUE(first && stamp());
+    EXPECT_GT(*stamp(), *first) << "whole frames in order again";
+
+    // Called directly, it restarts the camera the same way.
+    EXPECT_TRUE(CameraReset(0));
+    EXPECT_EQ(requests->withCode(VendorRequest::kRestart).size(), 2u);
 }
 
 TEST_F(FrameStreamTest, TriggerModeWaitsWithoutResetAndFiresOnRequest) {

@@ -179,67 +179,97 @@ ImageSettings loopSettings(int32_t mean, int32_t exposure) {
     return s;
 }
 
-TEST(IspExposure, StepCorrectsThenWaitsForTheEffect) {
+TEST(IspExposure, OneCorrectionScalesTheTotalAndThenWaitsForIt) {
     ImageSettings s = loopSettings(35, 100);
-    EXPECT_FALSE(AutoExposure::step(s, 7, 480, 0x0E00).exposure) << "every fourth frame only";
-    ExposureWrites w = AutoExposure::step(s, 8, 480, 0x0E00);
-    EXPECT_EQ(s.exposure, 200);
-    EXPECT_EQ(s.gain, 16) << "estimate 15 may not darken while brightening";
-    EXPECT_FALSE(w.gain);
+    EXPECT_FALSE(AutoExposure::step(s, 7, 0x0E00).exposure) << "every fourth frame only";
+    ExposureWrites w = AutoExposure::step(s, 8, 0x0E00);
     EXPECT_EQ(w.exposure, (RegisterWrite{0x3012, 200}));
-    EXPECT_EQ(s.lastAeDelta, 100);
-    // Brightness barely moved: the correction is not confirmed, nothing new is computed.
-    s.meanBrightness = 36;
-    w = AutoExposure::step(s, 12, 480, 0x0E00);
-    EXPECT_FALSE(w.exposure);
-    EXPECT_EQ(s.lastAeDelta, 0);
-    w = AutoExposure::step(s, 16, 480, 0x0E00);
-    EXPECT_EQ(s.exposure, 200 + 188);  // 34 / 36 x 200
-    s.meanBrightness = 68;             // within 5 of the target
-    s.lastAeDelta = 0;
-    EXPECT_FALSE(AutoExposure::step(s, 20, 480, 0x0E00).exposure);
+    EXPECT_FALSE(w.gain) << "exposure can still go further";
+    // The stale frames that follow do not count as the result of the correction ...
+    for (uint32_t frame = 12; frame < 12 + 4 * AutoExposure::kMaxWaits; frame += 4) {
+        s.meanBrightness = 36;
+        w = AutoExposure::step(s, frame, 0x0E00);
+        EXPECT_FALSE(w.exposure) << "frame " << frame;
+    }
+    // ... but a correction that never shows does not stop the loop either.
+    w = AutoExposure::step(s, 12 + 4 * AutoExposure::kMaxWaits, 0x0E00);
+    EXPECT_EQ(w.exposure, (RegisterWrite{0x3012, 200 * 70 / 36}));
+    s.meanBrightness = 68;  // within 5 of the target
+    EXPECT_FALSE(AutoExposure::step(s, 40, 0x0E00).exposure);
 }
 
-TEST(IspExposure, LargeCorrectionsAreClampedAndRaiseTheGain) {
+TEST(IspExposure, GainRisesOnlyBeyondTheLongestExposureAndFallsFirst) {
     ImageSettings s = loopSettings(20, 3000);
-    ExposureWrites w = AutoExposure::step(s, 4, 480, 0x0E00);
-    EXPECT_EQ(s.exposure, 4000);
-    EXPECT_EQ(s.gain, 32);
-    EXPECT_EQ(w.gain, (RegisterWrite{0x305E, 0x1C40}));
+    ExposureWrites w = AutoExposure::step(s, 4, 0x0E00);
     EXPECT_EQ(w.exposure, (RegisterWrite{0x3012, 4000}));
-    EXPECT_EQ(s.lastAeDelta, 4000);
+    EXPECT_EQ(w.gain, (RegisterWrite{0x305E, 0x1C40})) << "gain 32, the loop's cap";
+    // Twice too bright at the cap: the gain goes back to unity, the exposure stays long.
+    s = loopSettings(140, 4000);
+    s.gain = 32;
+    w = AutoExposure::step(s, 4, 0x0E00);
+    EXPECT_EQ(s.gain, 16);
+    EXPECT_EQ(s.exposure, 4000);
+    EXPECT_FALSE(w.exposure);
+    // A gain set above the loop's range is not cut while brightening.
+    s = loopSettings(60, 4000);
+    s.gain = 100;
+    AutoExposure::step(s, 4, 0x0E00);
+    EXPECT_EQ(s.gain, 100);
+    EXPECT_EQ(s.exposure, 4000);
 }
 
-TEST(IspExposure, AntiFlickerKeepsWholePeriods) {
-    ImageSettings s = loopSettings(160, 300);
+TEST(IspExposure, ShortExposuresAreTrimmedWithTheGain) {
+    // 5 lines give 68, 4 lines 54: neither within 5 of 60, 4 lines at gain 17 are.
+    ImageSettings s = loopSettings(68, 5);
+    s.aeTarget = 60;
+    AutoExposure::step(s, 4, 0x012B);
+    EXPECT_EQ(s.exposure, 4);
+    EXPECT_EQ(s.gain, 17);
+    // The coarse family steps 16, 20, 24, 32: 2 lines at 20 are 2.5, the closest to 2.6.
+    s = loopSettings(100, 2);
+    s.aeTarget = 130;
+    ExposureWrites w = AutoExposure::step(s, 4, 0x0E6B);
+    EXPECT_EQ(s.exposure, 2);
+    EXPECT_EQ(w.gain, (RegisterWrite{0x11, 0x0500}));
+    // Gain alone, for 1.78 times the brightness: 28 would come closest, but it is written as
+    // 32 is, so the choice is between 24 and 32.
+    s = loopSettings(100, 2);
+    s.flags = kFlagAutoGain;
+    s.aeTarget = 178;
+    AutoExposure::step(s, 4, 0x0E6B);
+    EXPECT_EQ(s.gain, 32);
+    EXPECT_EQ(s.exposure, 2);
+}
+
+TEST(IspExposure, AntiFlickerKeepsWholePeriodsWithoutAlternating) {
+    ImageSettings s = loopSettings(150, 300);
     s.flags = kFlagAutoExposure | kFlagAntiFlicker50Hz;
-    s.aeTarget = 200;
+    s.aeTarget = 190;
     s.flickerLines = 300;
-    AutoExposure::step(s, 4, 480, 0x0500);  // wants 75 more lines
-    EXPECT_EQ(s.exposure, 600);
-    s = loopSettings(162, 300);
-    s.flags = kFlagAutoExposure | kFlagAntiFlicker50Hz;
-    s.aeTarget = 200;
-    s.flickerLines = 300;
-    EXPECT_FALSE(AutoExposure::step(s, 4, 480, 0x0500).exposure) << "74 lines round back";
+    // 1.27 periods: one period misses by 40, two by 110; exposure alone stays.
+    EXPECT_FALSE(AutoExposure::step(s, 4, 0x0500).exposure);
     EXPECT_EQ(s.exposure, 300);
-    s = loopSettings(200, 600);
+    s.flags |= kFlagAutoGain;  // the lowest gain that comes within half the tolerance
+    ExposureWrites w = AutoExposure::step(s, 8, 0x0500);
+    EXPECT_FALSE(w.exposure);
+    EXPECT_EQ(w.gain, (RegisterWrite{0x35, 19}));
+    s = loopSettings(200, 1200);
     s.flags = kFlagAutoExposure | kFlagAntiFlicker60Hz;
-    s.aeTarget = 100;
+    s.aeTarget = 90;
     s.flickerLines = 300;
-    AutoExposure::step(s, 4, 480, 0x0500);
-    EXPECT_EQ(s.exposure, 300);
-    s.flickerLines = 0;  // no period known yet: plain exposure steps
-    s.meanBrightness = 50;
-    s.lastAeDelta = 0;
+    AutoExposure::step(s, 4, 0x0500);
+    EXPECT_EQ(s.exposure, 600);
+    s = loopSettings(50, 300);
+    s.flags = kFlagAutoExposure | kFlagAntiFlicker50Hz;
     s.aeTarget = 100;
-    AutoExposure::step(s, 8, 480, 0x0500);
+    s.flickerLines = 0;  // no period known yet: whole lines
+    AutoExposure::step(s, 4, 0x0500);
     EXPECT_EQ(s.exposure, 600);
 }
 
 TEST(IspExposure, FailedGainWriteSkipsExposureAndFailsGreyOnly) {
     ImageSettings s = loopSettings(20, 3000);
-    ExposureWrites w = AutoExposure::step(s, 4, 480, 0x0E00);
+    ExposureWrites w = AutoExposure::step(s, 4, 0x0E00);
     std::vector<RegisterWrite> written;
     EXPECT_FALSE(w.perform([&](RegisterWrite r) {
         written.push_back(r);

@@ -571,11 +571,13 @@ bool CameraGetParam(int index, const char* key, unsigned int* value);
 bool CameraSaveParameter(int index, int group);
 
 /* Loads group 0 or 1 (any other number means 0) and applies it through the setters above, in
- * a fixed order; a value a setter refuses (as from never-programmed memory) ends the load
- * with that setter's error, and the settings applied before it stay. Resolution and ROI are
- * only stored: read them back with CameraGetParam and apply them. A record that cannot be
- * read whole is not applied at all. Last errors: CAMERA_ERROR_READ_PIPE, those of
- * CameraReadEEPROMCCM and of each setter. */
+ * a fixed order. A record holding a value a setter would refuse or an unknown flag (as
+ * never-programmed memory does) is refused before anything is applied, with
+ * CAMERA_ERROR_PARAMETER_UNREASONABLE; so is a record that cannot be read whole, with the
+ * read's error. A setter failing on the device ends the load with its error, and the
+ * settings applied before it stay. Resolution and ROI are only stored: read them back with
+ * CameraGetParam and apply them. Last errors: CAMERA_ERROR_PARAMETER_UNREASONABLE,
+ * CAMERA_ERROR_READ_PIPE, those of CameraReadEEPROMCCM and of each setter. */
 bool CameraLoadParameter(int index, int group);
 
 /* Dead-pixel lists: element 0 is the count n (at most 63), then x0, y0, x1, y1, ... in full-
