@@ -53,6 +53,9 @@ struct CameraContext {
     std::recursive_mutex streamMutex;
     std::recursive_mutex controlMutex;
     host::Event abortEvent{host::Event::Reset::Manual};  // makes a waiting frame query give up
+    // Set by CameraFree before it signals abortEvent. A call that gets the lock afterwards
+    // (it pinned the context before the slot was emptied) finds the camera closed, not gone.
+    std::atomic<bool> closing{false};
 
     // --- transfer ring ---
     int32_t bufferCount = 0;
