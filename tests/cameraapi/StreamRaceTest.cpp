@@ -141,6 +141,7 @@ TEST_F(StreamRaceTest, ResolutionChangedInALoopBesideProcessedQueries) {
 TEST_F(StreamRaceTest, TimeoutAndGeometryChangeWhileOtherThreadsReadThem) {
     openScripted();
     ASSERT_TRUE(CameraSetResolution(0, kSmallest, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(CameraSetTimeout(0, 20000));
     std::vector<uint8_t> image;
     std::future<int> waiting = queryElsewhere(image, CAMERA_FORMAT_RAW8);
     std::atomic<bool> stop{false};
@@ -198,6 +199,14 @@ protected:
         });
     }
 
+    static bool streamBusy() {
+        std::recursive_mutex& m = context(0).streamMutex;
+        if (!m.try_lock())
+            return true;
+        m.unlock();
+        return false;
+    }
+
     std::shared_ptr<host::VirtualPort> port_;
     unsigned int size_ = 0;
 };
@@ -208,15 +217,21 @@ TEST_F(AbortRaceTest, ResetStreamBesideAQueryLoopReturnsAtOnce) {
     std::atomic<int> queries{0};
     std::thread capture = captureLoop(errors, queries);
     for (int round = 0; round < 20; ++round) {
+        // The capture thread holds the stream, waiting for a frame.
+        if (!waitUntil([&] { return streamBusy(); })) {
+            ADD_FAILURE() << "no query waits, round " << round;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(round % 4));
         const int before = queries;
+        const auto start = Clock::now();
+        EXPECT_TRUE(CameraResetStream(0));
+        EXPECT_LT(Clock::now() - start, 2s) << "round " << round;
+        // The query the reset ended comes back and waits again.
         if (!waitUntil([&] { return queries > before; })) {
             ADD_FAILURE() << "the capture loop is stuck, round " << round;
             break;
         }
-        std::this_thread::sleep_for(2ms);
-        const auto start = Clock::now();
-        EXPECT_TRUE(CameraResetStream(0));
-        EXPECT_LT(Clock::now() - start, 2s) << "round " << round;
     }
     const auto start = Clock::now();
     EXPECT_TRUE(CameraFree(0));
