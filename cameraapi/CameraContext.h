@@ -41,7 +41,9 @@ struct CameraContext {
     std::atomic<uint32_t> width = 640;
     std::atomic<uint32_t> height = 480;
     std::atomic<uint32_t> bytesPerPixel = 1;
-    uint32_t modelIndex = 0;  // row of ModelTable
+    // Row of ModelTable. Atomic: opening sets it once the slot already holds the context,
+    // and the buffer-size functions read it without a lock.
+    std::atomic<uint32_t> modelIndex = 0;
     uint32_t firmwareVersion = 0;
     ImageSettings image;
     // Guards `image` against the conversions and holds the table set they use.

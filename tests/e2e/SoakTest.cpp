@@ -173,8 +173,12 @@ protected:
             const auto deadline = Clock::now() + 5s;
             while (firmware.connected() && Clock::now() < deadline)
                 std::this_thread::sleep_for(1ms);
+            // A stalled stream may not have reached the planned point: the unplug must not
+            // strike later, after the camera was opened again.
+            firmware.faults().clear();
             control("CameraFree", CameraFree(slot));
-            firmware.replug();
+            if (!firmware.connected())
+                firmware.replug();
         }
         if (!start(slot))
             ADD_FAILURE() << "camera " << slot
