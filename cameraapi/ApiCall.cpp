@@ -21,6 +21,12 @@ ApiCall::ApiCall(int index, LockMode mode, Needs needs) {
     }
     context_ = pinned_.get();
     hold(mode);
+    if (context_->closing) {
+        release();
+        context_ = nullptr;
+        fail(CAMERA_ERROR_NOT_INITIALIZED);
+        return;
+    }
     if (!checkDevice(needs)) {
         release();
         context_ = nullptr;

@@ -20,7 +20,8 @@ enum class Needs { Slot, Device, ControlEndpoint };
 //     if (!call) return false;
 //
 // The constructor checks the index (last error 1), the slot (3), takes the camera's lock,
-// then checks the device (4) and control endpoint (9), releasing the lock again on failure.
+// then checks that the camera was not closed meanwhile (3 again), the device (4) and control
+// endpoint (9), releasing the lock again on failure.
 // The destructor releases the lock. A call nested inside another API call on the same camera
 // in the same thread runs under the outer call's hold: it neither locks nor unlocks.
 class ApiCall {

@@ -41,7 +41,9 @@ struct CameraContext {
     std::atomic<uint32_t> width = 640;
     std::atomic<uint32_t> height = 480;
     std::atomic<uint32_t> bytesPerPixel = 1;
-    uint32_t modelIndex = 0;  // row of ModelTable
+    // Row of ModelTable. Atomic: opening sets it once the slot already holds the context,
+    // and the buffer-size functions read it without a lock.
+    std::atomic<uint32_t> modelIndex = 0;
     uint32_t firmwareVersion = 0;
     ImageSettings image;
     // Guards `image` against the conversions and holds the table set they use.
@@ -53,6 +55,9 @@ struct CameraContext {
     std::recursive_mutex streamMutex;
     std::recursive_mutex controlMutex;
     host::Event abortEvent{host::Event::Reset::Manual};  // makes a waiting frame query give up
+    // Set by CameraFree before it signals abortEvent. A call that gets the lock afterwards
+    // (it pinned the context before the slot was emptied) finds the camera closed, not gone.
+    std::atomic<bool> closing{false};
 
     // --- transfer ring ---
     int32_t bufferCount = 0;

@@ -8,7 +8,9 @@
 #include "cameraapi/CameraEnumerator.h"
 #include "cameraapi/CameraSlots.h"
 #include "cameraapi/ColourTables.h"
+#include "cameraapi/ControlCallSupport.h"
 #include "cameraapi/ModelTable.h"
+#include "cameraapi/OutputSize.h"
 #include "cameraapi/TransferRing.h"
 #include "cameraapi/VendorRequest.h"
 #include "usb/UsbDevice.h"
@@ -48,6 +50,23 @@ void abortEndpoints(usb::UsbDevice& device) {
                                                  (endpoints.size() > 2 && endpoints[2] == bulkIn));
     if (bulkIn != nullptr && !listed)
         bulkIn->Abort();
+}
+
+// The first frame query must find the context describing the frames the camera sends. A
+// camera keeps the resolution it was last told until it powers off, so rather than assume one
+// the camera is told the full sensor (record 0) and the context takes its reply. A camera
+// that does not answer is assumed to be at its full sensor, where a virtual one starts.
+void selectStartResolution(int index, CameraContext& context, const ModelRow& row) {
+    const bool selected =
+        keepingLastError([&] { return CameraSetResolution(index, 0, nullptr, nullptr, nullptr); });
+    if (selected)
+        return;
+    VS_LOG(apiLog(), Warning) << "camera " << index
+                              << " did not take its full-sensor resolution; assuming it";
+    context.width = row.maxWidth;
+    context.height = row.maxHeight;
+    context.bytesPerPixel = OutputSize::conversionBytesPerPixel(context);
+    context.pipeline.rebuildPixelMap(row.maxWidth, row.maxHeight);
 }
 
 }  // namespace
@@ -140,6 +159,7 @@ extern "C" bool CameraInit(int index) {
     context.pipeline.resetPixelMap(row->maxWidth, row->maxHeight);
     if (!device.isOpen())
         return abandonOpen(index, call, CAMERA_ERROR_USB_DISCONNECTED);
+    selectStartResolution(index, context, *row);
     if (device.bulkInEndPoint() == nullptr)
         return abandonOpen(index, call, CAMERA_ERROR_DATA_PIPE);
     if (!TransferRing::arm(context, TransferPlan::forDeviceCode(row->deviceCode))) {
@@ -154,6 +174,10 @@ extern "C" bool CameraFree(int index) {
     if (!call)
         return false;
     CameraContext& context = call.context();
+    // Another CameraFree is closing it: by the time this one got the lock the slot might
+    // hold a new camera.
+    if (context.closing.exchange(true))
+        return ApiCall::fail(CAMERA_ERROR_NOT_INITIALIZED);
     // Before the lock: a query waiting for data holds the lock shared and must give up first.
     context.abortEvent.set();
     call.hold(LockMode::Exclusive);

@@ -23,19 +23,19 @@ constexpr int32_t kTriggerMode = 2;
 
 }  // namespace
 
-FrameAssembler::FrameAssembler(CameraContext& context, uint8_t* frame, uint32_t frameBytes,
+FrameAssembler::FrameAssembler(CameraContext& context, const FrameShape& shape, uint8_t* frame,
                                uint32_t callerSize, uint32_t flags)
     : context_(context),
+      shape_(shape),
       frame_(frame),
-      frameBytes_(frameBytes),
+      frameBytes_(static_cast<uint32_t>(shape.frameBytes())),
       callerSize_(callerSize),
       flags_(flags),
-      triggerMode_(context.snapMode == kTriggerMode),
-      wakeOnAbort_(!context.abortEvent.isSet()) {
+      triggerMode_(context.snapMode == kTriggerMode) {
     // A frame takes its full transfers plus one short (or zero-length) one; a query may have
     // to skip the rest of a frame in progress before its own begins.
     const uint64_t bufferSize = context.bufferSize > 0 ? uint64_t(context.bufferSize) : 1;
-    const uint64_t perFrame = (uint64_t{frameBytes} + bufferSize - 1) / bufferSize + 1;
+    const uint64_t perFrame = (uint64_t{frameBytes_} + bufferSize - 1) / bufferSize + 1;
     takenLimit_ = (kMaxDroppedFrames + 2) * perFrame;
 }
 
@@ -57,10 +57,11 @@ FrameAssembler::Outcome FrameAssembler::collect() {
     }
 }
 
-// The output size can change under a running query (the resolution setters share the lock),
-// so the caller's size is compared again at every frame start.
+// The geometry can change under a running query (the resolution setters share the lock), so
+// it is compared again at every frame start: the frame buffer and the caller's image were
+// sized for the query's shape, and a frame of another shape would not fit them.
 bool FrameAssembler::startFrame(Outcome& refusal) {
-    if (OutputSize::forQuery(context_, flags_) != callerSize_) {
+    if (shape_.forQuery(flags_) != callerSize_ || OutputSize::shapeOf(context_) != shape_) {
         refusal = Outcome::WrongSize;
         return false;
     }
@@ -74,8 +75,11 @@ bool FrameAssembler::startFrame(Outcome& refusal) {
 }
 
 FrameAssembler::Step FrameAssembler::take(Outcome& outcome) {
-    const auto timeout = static_cast<uint32_t>(std::max(context_.image.timeoutMs, 0));
-    switch (TransferRing::wait(context_, timeout, wakeOnAbort_)) {
+    // Through the pipeline's mutex: CameraSetTimeout writes it from another thread.
+    const int32_t timeoutMs =
+        context_.pipeline.read([](const ImageSettings& s) { return s.timeoutMs; });
+    const auto timeout = static_cast<uint32_t>(std::max(timeoutMs, 0));
+    switch (TransferRing::wait(context_, timeout, true)) {
         case TransferRing::Wait::Completed:
             break;
         case TransferRing::Wait::TimedOut:

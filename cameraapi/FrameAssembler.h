@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "cameraapi/OutputSize.h"
+
 namespace vidscope::api {
 
 struct CameraContext;
@@ -27,7 +29,8 @@ public:
         Complete,         // `frame` holds exactly frameBytes of one frame
         BadFrame,         // trigger mode: a frame ended at another length; continuous
                           // mode: too many frames in a row did
-        WrongSize,        // the caller's buffer size does not match the output size
+        WrongSize,        // the caller's buffer size does not match the output size, or
+                          // the geometry changed since the query began
         NoDataPipe,       // the device has no bulk-in endpoint
         TimedOut,         // nothing arrived within the frame timeout
         Aborted,          // abortEvent ended the wait
@@ -35,10 +38,11 @@ public:
         TooManyFailures,  // more than bufferCount transfers failed within one frame
     };
 
-    // `callerSize` and `flags` are checked against the output size at every restart of the
-    // frame; `frame` must hold frameBytes bytes.
-    FrameAssembler(CameraContext& context, uint8_t* frame, uint32_t frameBytes, uint32_t callerSize,
-                   uint32_t flags);
+    // `shape` is the geometry the caller's size was checked against; at every restart of the
+    // frame the camera's geometry must still be that one and `callerSize` its output size for
+    // `flags`. `frame` must hold shape.frameBytes() bytes.
+    FrameAssembler(CameraContext& context, const FrameShape& shape, uint8_t* frame,
+                   uint32_t callerSize, uint32_t flags);
 
     Outcome collect();
 
@@ -55,15 +59,12 @@ private:
     void append(uint32_t length);
 
     CameraContext& context_;
+    const FrameShape shape_;
     uint8_t* const frame_;
     const uint32_t frameBytes_;
     const uint32_t callerSize_;
     const uint32_t flags_;
     const bool triggerMode_;
-    // An abort signalled before this query began was meant for the one before it; waking on
-    // it would make a capture loop spin on failed queries while the aborting thread waits
-    // for the stream. Such a query notices the abort only when its wait times out.
-    const bool wakeOnAbort_;
     bool synced_ = true;  // the last transfer seen ended a frame
     uint32_t copied_ = 0;
     int32_t failures_ = 0;

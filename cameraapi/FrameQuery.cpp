@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: MIT
 // Public frame acquisition: the frame query, the stream reset and the image size queries.
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "base/Tick.h"
@@ -24,6 +26,7 @@ namespace {
 constexpr int32_t kTriggerMode = 2;
 constexpr double kMaxFrameRate = 200.0;
 constexpr uint16_t kSoftwareTriggerBit = 0x08;
+constexpr std::chrono::microseconds kResetPollInterval{200};
 
 // Smoothed frame rate from the interval since the previous frame; a zero interval counts as
 // the maximum rate rather than a division by zero.
@@ -91,6 +94,26 @@ bool fireSoftwareTrigger(CameraContext& context) {
     return reply.ok || ApiCall::fail(CAMERA_ERROR_READ_PIPE);
 }
 
+// A stream reset in another thread has signalled the abort and waits for the stream: let it
+// have the stream first rather than take it and fail, which would make a capture loop spin
+// on failed queries. It clears the signal as soon as it holds the stream. False when the
+// signal stays (the camera is closing) for longer than the frame timeout.
+bool waitOutStreamReset(const CameraContext& context) {
+    if (!context.abortEvent.isSet())
+        return true;
+    if (context.closing)
+        return false;
+    const int32_t timeoutMs =
+        context.pipeline.read([](const ImageSettings& s) { return s.timeoutMs; });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (context.abortEvent.isSet()) {
+        if (context.closing || std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(kResetPollInterval);
+    }
+    return true;
+}
+
 }  // namespace
 }  // namespace vidscope::api
 
@@ -102,8 +125,15 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
     if (!call)
         return false;
     CameraContext& context = call.context();
+    if (!waitOutStreamReset(context))
+        return ApiCall::fail(CAMERA_ERROR_USER_ABORT);
     std::unique_lock stream(context.streamMutex);
-    const uint64_t frameBytes = OutputSize::frameBytes(context);
+    // Signalled after the check above, before this query got the stream: meant for this
+    // query as much as for one that held the stream, and the signalling thread waits for it.
+    if (context.abortEvent.isSet())
+        return ApiCall::fail(CAMERA_ERROR_USER_ABORT);
+    const FrameShape shape = OutputSize::shapeOf(context);
+    const uint64_t frameBytes = shape.frameBytes();
     if (frameBytes == 0 || frameBytes > std::numeric_limits<uint32_t>::max())
         return ApiCall::fail(CAMERA_ERROR_IMAGE_SIZE);
     if (image == nullptr)
@@ -122,9 +152,8 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
     // A frame that came short still goes to the conversion, which reads what the pixel
     // format needs rather than what the camera sent.
     uint8_t* frame =
-        raw ? image
-            : processingBuffer(std::max(frameBytes, OutputSize::conversionInputBytes(context)));
-    FrameAssembler assembler(context, frame, static_cast<uint32_t>(frameBytes), size, flags);
+        raw ? image : processingBuffer(std::max(frameBytes, shape.conversionInputBytes()));
+    FrameAssembler assembler(context, shape, frame, size, flags);
     const FrameAssembler::Outcome outcome = assembler.collect();
     const bool delivered = outcome == FrameAssembler::Outcome::Complete ||
                            outcome == FrameAssembler::Outcome::BadFrame;
@@ -136,13 +165,17 @@ extern "C" bool CameraQueryImageEx(int index, unsigned char* image, unsigned int
     if (delivered && !raw) {
         // Another query may take transfers off the ring while this frame is converted.
         stream.unlock();
-        // The conversion's own failures (a refused frame, an exposure write that failed) do
-        // not fail a query that delivered its frame, so they must not leave an error behind.
+        // The conversion's own failures (an exposure write that failed) do not fail a query
+        // that delivered its frame, so they must not leave an error behind. The shape is the
+        // one the caller's size was checked against: a resolution changed meanwhile makes the
+        // pipeline refuse the frame rather than write past the caller's image.
         const int lastError = CameraGetLastError();
-        CameraIspRunner::run(
+        const IspPipeline::Result converted = CameraIspRunner::run(
             index, context,
-            IspFrame{frame, image, context.outputWidth(), context.outputHeight(), flags});
+            IspFrame{frame, image, shape.outputWidth(), shape.outputHeight(), flags});
         LastError::set(lastError);
+        if (converted == IspPipeline::Result::Refused)
+            return ApiCall::fail(CAMERA_ERROR_PARAMETER_UNREASONABLE);
     }
     if (outcome == FrameAssembler::Outcome::Complete)
         return true;

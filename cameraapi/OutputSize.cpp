@@ -29,19 +29,28 @@ uint64_t OutputSize::forImage(bool yuv, uint32_t width, uint32_t height, uint32_
     return pixels * ((flags & kFormatFourBytes) ? 4 : 3);
 }
 
+uint64_t FrameShape::forQuery(uint32_t flags) const {
+    const uint64_t size = OutputSize::forImage(yuv, outputWidth(), outputHeight(), flags);
+    return (flags & kFormatRaw) ? std::max(size, frameBytes()) : size;
+}
+
+FrameShape OutputSize::shapeOf(const CameraContext& context) {
+    const bool rotated =
+        context.pipeline.read([](const ImageSettings& s) { return (s.flags & kFlagRotate) != 0; });
+    return FrameShape{context.width, context.height, context.bytesPerPixel, rotated,
+                      isYuv(context)};
+}
+
 uint64_t OutputSize::forQuery(const CameraContext& context, uint32_t flags) {
-    const uint64_t size =
-        forImage(isYuv(context), context.outputWidth(), context.outputHeight(), flags);
-    return (flags & kFormatRaw) ? std::max(size, frameBytes(context)) : size;
+    return shapeOf(context).forQuery(flags);
 }
 
 uint64_t OutputSize::frameBytes(const CameraContext& context) {
-    return uint64_t{context.bytesPerPixel} * context.width * context.height;
+    return shapeOf(context).frameBytes();
 }
 
 uint64_t OutputSize::conversionInputBytes(const CameraContext& context) {
-    return uint64_t{conversionBytesPerPixel(context)} * context.outputWidth() *
-           context.outputHeight();
+    return shapeOf(context).conversionInputBytes();
 }
 
 }  // namespace vidscope::api

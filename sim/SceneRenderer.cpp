@@ -71,10 +71,17 @@ SceneRenderer::SceneRenderer(const VirtualModel& model, std::vector<SensorSite> 
 bool SceneRenderer::prepare(const FrameGeometry& geometry, const Exposure& exposure,
                             std::stop_token cancel) {
     if (!geometryValid_ || !(geometry == geometry_)) {
+        // A render that was cancelled goes on where it stopped: on a slow host a large sensor
+        // may take longer than the host waits for a frame, and a host that gives up and asks
+        // again would otherwise start it over every time and never see a frame.
+        if (!(geometry == geometry_) || geometryValid_) {
+            geometry_ = geometry;
+            rowBytes_ = size_t{geometry.width} * geometry.bytesPerPixel;
+            reflectance_.resize(geometry_.frameBytes());
+            renderedRows_ = 0;
+        }
         geometryValid_ = false;
         exposureValid_ = false;
-        geometry_ = geometry;
-        rowBytes_ = size_t{geometry.width} * geometry.bytesPerPixel;
         if (!renderReflectance(cancel))
             return false;
         renderTarget();
@@ -162,11 +169,12 @@ void SceneRenderer::writePixels(uint8_t* row, int ox, const Rgb* rgb, int count,
 bool SceneRenderer::renderReflectance(std::stop_token cancel) {
     const int w = geometry_.width;
     const int h = geometry_.height;
-    reflectance_.resize(geometry_.frameBytes());
     std::vector<Rgb> line(w);
-    for (int oy = 0; oy < h; ++oy) {
-        if (oy % kCancelCheckRows == 0 && cancel.stop_requested())
+    for (int oy = static_cast<int>(renderedRows_); oy < h; ++oy) {
+        if (oy % kCancelCheckRows == 0 && cancel.stop_requested()) {
+            renderedRows_ = static_cast<size_t>(oy);
             return false;
+        }
         for (int ox = 0; ox < w; ++ox)
             line[ox] = sample(painter_, ox, oy, geometry_.window.x, geometry_.window.y, false);
         writePixels(reflectance_.data() + oy * rowBytes_, 0, line.data(), w, oy & 1);

@@ -44,8 +44,8 @@ class SceneRenderer {
 public:
     SceneRenderer(const VirtualModel& model, std::vector<SensorSite> stuckSites, uint32_t seed);
 
-    // Brings the cached frame up to date. False when cancelled; the cache then renders again
-    // next time.
+    // Brings the cached frame up to date. False when cancelled; the next call for the same
+    // geometry goes on from where the cancelled one stopped.
     bool prepare(const FrameGeometry& geometry, const Exposure& exposure, std::stop_token cancel);
     size_t frameBytes() const { return geometry_.frameBytes(); }
 
@@ -93,6 +93,7 @@ private:
     Exposure exposure_;
     size_t rowBytes_ = 0;
     std::vector<uint8_t> reflectance_;
+    size_t renderedRows_ = 0;  // of reflectance_, while geometryValid_ is false
     std::array<std::vector<uint8_t>, 2> exposed_;
     std::vector<size_t> stuckOffsets_;  // byte offsets of stuck outputs in the frame
     int targetWidth_ = 0;               // output pixels, even

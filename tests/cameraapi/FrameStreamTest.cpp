@@ -233,13 +233,14 @@ TEST_F(FrameStreamTest, CableUnpluggedMidFrame) {
     EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
 }
 
-// A YUV camera queried before any resolution was set still sends two bytes per pixel to a
-// context that expects one: the mismatched frame is delivered as bad and converted, and the
+// A YUV camera that sends two bytes per pixel to a context that expects one (a resolution
+// reply that claimed one): the mismatched frame is delivered as bad and converted, and the
 // conversion must not read past what the query collected it into. The query runs on a fresh
 // thread, whose conversion buffer starts empty, so that AddressSanitizer sees an overread.
 TEST_F(FrameStreamTest, AMisSizedYuvFrameIsConvertedWithinItsBuffer) {
     port_ = plug(0xC030);
     ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+    takeGeometry(0, 640, 480, 1);
     context(0).image.timeoutMs = 5000;
     ASSERT_EQ(port_->firmware()->geometry().frameBytes(), 2u * 640 * 480);
     ASSERT_EQ(OutputSize::frameBytes(context(0)), 640u * 480);

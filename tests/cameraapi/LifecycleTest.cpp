@@ -40,6 +40,32 @@ void writeName(sim::CameraFirmware& firmware, uint8_t length, const std::string&
 
 class LifecycleTest : public test::CameraRig {};
 
+// A program that opens, plays and queries at once must get frames: the context has to agree
+// with what the camera sends before anyone chose a resolution.
+TEST_F(LifecycleTest, EveryModelStreamsFromOpenWithoutAResolutionChosen) {
+    for (const ModelRow& row : ModelTable::rows()) {
+        SCOPED_TRACE(row.name);
+        std::shared_ptr<host::VirtualPort> port = plug(row.deviceCode);
+        ASSERT_NE(port, nullptr);
+        ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+        ASSERT_TRUE(CameraPlay(0));
+        // The first frame of a large sensor is rendered slowly in the sanitizer builds.
+        ASSERT_TRUE(CameraSetTimeout(0, 30000));
+        unsigned int width = 0;
+        unsigned int height = 0;
+        ASSERT_TRUE(CameraGetImageSize(0, &width, &height));
+        EXPECT_EQ(width, row.maxWidth);
+        EXPECT_EQ(height, row.maxHeight);
+        unsigned int size = 0;
+        ASSERT_TRUE(CameraGetImageBufferSize(0, &size, CAMERA_FORMAT_RAW8));
+        std::vector<uint8_t> image(size);
+        EXPECT_TRUE(CameraQueryImage(0, image.data(), size, CAMERA_FORMAT_RAW8))
+            << CameraGetErrorName(CameraGetLastError());
+        EXPECT_TRUE(CameraFree(0));
+        unplug(port);
+    }
+}
+
 TEST_F(LifecycleTest, OnlyCameraVendorDevicesCountAndKeepTheirDriverPosition) {
     plugAs(0x0500, 0x1234, 0x0500);  // driver position 0: someone else's device
     plug(0x0500);                    // position 1: camera 0

@@ -207,6 +207,44 @@ TEST_F(LibusbControl, CyclePortResetsTheDeviceAndResetPipeClearsAHalt) {
     EXPECT_TRUE(control(echo, bytes)) << "the device answers after the reset";
 }
 
+// A reset after which the device re-enumerates leaves libusb's handle dead although the
+// reset went through: the port must find the device again at its place and go on with it,
+// and say so when it does not come back.
+TEST(LibusbReset, AResetThatReenumeratesTheDeviceReopensItAtItsPlace) {
+    PluggedCamera cam(0x012B, 11);
+    ASSERT_TRUE(cam.listed());
+    auto vendor = std::make_shared<ScriptedVendor>();
+    cam.camera().setVendorHandler(vendor);
+    Driver& driver = Driver::instance();
+    const host::Handle handle = driver.open(cam.path());
+    ASSERT_NE(handle, host::kInvalidHandle);
+    uint32_t bytes = 0;
+    const auto cycle = [&] {
+        return driver.ioControl(handle, host::kIoctlCyclePort, nullptr, 0, nullptr, 0, &bytes,
+                                nullptr);
+    };
+
+    cam.device().leaveOnNextReset();
+    std::thread back([&] {
+        if (waitUntil([&] { return cam.device().resets() == 1; }))
+            cam.reenumerate();
+    });
+    EXPECT_TRUE(cycle());
+    back.join();
+    auto echo = controlBlock(0xC0, 1, 0, 0, 4);
+    EXPECT_TRUE(driver.ioControl(handle, host::kIoctlControlTransfer, echo.data(),
+                                 static_cast<uint32_t>(echo.size()), echo.data(),
+                                 static_cast<uint32_t>(echo.size()), &bytes, nullptr))
+        << "the same handle reaches the device at its new address";
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(driverLists(cam.path())) << "the camera stays where it was";
+
+    cam.device().leaveOnNextReset();
+    EXPECT_FALSE(cycle()) << "a device that does not come back fails the cycle";
+    EXPECT_EQ(CapturedLog::count("did not come back after its reset"), 1u);
+    driver.close(handle);
+}
+
 TEST(LibusbHotplug, EachPlugAndUnplugIsNotifiedOnceVirtualOnesToo) {
     std::mutex mutex;
     std::vector<host::DeviceChange> changes;

@@ -118,6 +118,14 @@ public:
         device_.reset();
     }
 
+    // The device comes back at the same place under a new address, as after a reset that
+    // re-enumerated it; the driver is not waited for.
+    void reenumerate() {
+        UsbfsTestbed::instance().unplug(device_);
+        UsbfsTestbed::instance().remove(device_);
+        device_ = UsbfsTestbed::instance().plug(camera_, port_);
+    }
+
     bool listed() const { return listed_; }
     bool dropped() const { return dropped_; }
     std::string path() const { return usbPath(productId_, port_); }

@@ -161,6 +161,13 @@ void UsbfsDevice::handle(UMockdevIoctlClient* client) {
             completeWith(client, -1, ENODATA);  // no kernel driver bound to the interface
             return;
         case USBDEVFS_RESET: {
+            if (leaveOnReset_.exchange(false)) {
+                disconnect();
+                std::lock_guard lock(mutex_);
+                ++resets_;
+                completeWith(client, -1, ENODEV);
+                return;
+            }
             camera_->resetDeviceState();
             std::lock_guard lock(mutex_);
             ++resets_;

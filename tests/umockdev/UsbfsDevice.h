@@ -4,6 +4,7 @@
 
 #include <umockdev.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -44,6 +45,9 @@ public:
     // The cable is pulled: URBs in flight end as the kernel ends them on a disconnect, and
     // every later request fails with ENODEV.
     void disconnect();
+    // The next reset makes the device leave the bus as one that re-enumerates does: the reset
+    // fails with ENODEV and the node is gone.
+    void leaveOnNextReset() { leaveOnReset_ = true; }
 
     // What the device went through, for tests.
     size_t urbsOutstanding() const;   // submitted and not yet reaped
@@ -92,6 +96,7 @@ private:
     size_t mostBulkInFlight_ = 0;
     uint32_t largestBulkUrb_ = 0;
     uint32_t resets_ = 0;
+    std::atomic<bool> leaveOnReset_{false};
     std::jthread bulkWorker_;
     std::jthread reaperTimer_;
 };

@@ -90,21 +90,24 @@ void LibusbDevices::arrived(const LibusbDeviceRef& device) {
     const std::string key = LibusbPort::keyOf(device.get());
     auto it = attached_.find(key);
     if (it != attached_.end()) {
-        if (it->second.device.get() == device.get())
-            return;  // reported twice
+        const LibusbPort& attached = *it->second.port;
+        // Reported twice, or the device a reset of that port re-enumerated: it finds it.
+        if (attached.device().get() == device.get() || attached.reenumerating())
+            return;
         // A new device in the same place: the old one left without a word.
         driver_.detach(it->second.id);
         attached_.erase(it);
     }
     auto port = std::make_shared<LibusbPort>(context_, device);
-    attached_[key] = {device, driver_.attach(std::move(port))};
+    attached_[key] = {port, driver_.attach(port)};
 }
 
 void LibusbDevices::left(const LibusbDeviceRef& device) {
     auto it = std::find_if(attached_.begin(), attached_.end(), [&](const auto& entry) {
-        return entry.second.device.get() == device.get();
+        return entry.second.port->device().get() == device.get();
     });
-    if (it == attached_.end())
+    // A device whose port is re-enumerating it leaves to come back: the port stays.
+    if (it == attached_.end() || it->second.port->reenumerating())
         return;
     driver_.detach(it->second.id);
     attached_.erase(it);

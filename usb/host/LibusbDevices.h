@@ -16,6 +16,8 @@
 
 namespace vidscope::host {
 
+class LibusbPort;
+
 // Attaches a LibusbPort for every camera present at start-up (in bus order), and from then
 // on one for each camera plugged in, detaching those pulled out. libusb may report a device
 // more than once (start-up listing racing its hot-plug event, repeated udev events); a device
@@ -44,8 +46,10 @@ private:
         LibusbDeviceRef device;
         bool arrived = false;
     };
+    // The port, not the device: a reset that re-enumerates a camera gives the port a new
+    // device at the same place.
     struct Attached {
-        LibusbDeviceRef device;
+        std::shared_ptr<LibusbPort> port;
         Driver::PortId id = 0;
     };
 

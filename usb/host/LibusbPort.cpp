@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <thread>
 #include <utility>
 
 #include "usb/host/AccessAdvice.h"
@@ -21,6 +22,9 @@ namespace {
 // Pieces never get smaller than this (rounded to whole packets): below it a transfer costs
 // more in round trips than a lack of memory justifies.
 constexpr uint32_t kSmallestPiece = 16 * 1024;
+// A device re-enumerated by a reset is back on the bus within a second or two.
+constexpr auto kReenumerationWait = std::chrono::seconds(5);
+constexpr auto kReenumerationPoll = std::chrono::milliseconds(20);
 
 UsbSpeed speedOf(libusb_device* device) {
     switch (libusb_get_device_speed(device)) {
@@ -101,6 +105,21 @@ TransferStatus refusalOf(int libusbError) {
     return TransferStatus::Error;
 }
 
+// The serial number string, empty when the device has none or does not answer.
+std::string serialOf(libusb_device* device, libusb_device_handle* handle) {
+    libusb_device_descriptor descriptor{};
+    if (libusb_get_device_descriptor(device, &descriptor) != LIBUSB_SUCCESS ||
+        descriptor.iSerialNumber == 0) {
+        return {};
+    }
+    unsigned char text[128];
+    const int length =
+        libusb_get_string_descriptor_ascii(handle, descriptor.iSerialNumber, text, sizeof text);
+    if (length <= 0)
+        return {};
+    return std::string(reinterpret_cast<const char*>(text), static_cast<size_t>(length));
+}
+
 }  // namespace
 
 std::string LibusbPort::keyOf(libusb_device* device) {
@@ -125,30 +144,49 @@ LibusbPort::~LibusbPort() {
     close();
 }
 
+LibusbDeviceRef LibusbPort::device() const {
+    std::lock_guard lock(mutex_);
+    return device_;
+}
+
+// Opens `device`, reads its endpoints into this port and claims its interface; null (and the
+// libusb error) when any step fails. Needs handleUse_ exclusively.
+libusb_device_handle* LibusbPort::openClaimed(const LibusbDeviceRef& device, int& error) {
+    libusb_device_handle* handle = nullptr;
+    error = libusb_open(device.get(), &handle);
+    if (error != LIBUSB_SUCCESS)
+        return nullptr;
+    libusb_set_auto_detach_kernel_driver(handle, 1);
+    {
+        std::lock_guard lock(mutex_);
+        if (!readEndpoints(device.get()))
+            error = LIBUSB_ERROR_NOT_FOUND;
+    }
+    if (error == LIBUSB_SUCCESS)
+        error = libusb_claim_interface(handle, interfaceNumber_);
+    if (error != LIBUSB_SUCCESS) {
+        libusb_close(handle);
+        return nullptr;
+    }
+    return handle;
+}
+
 uint32_t LibusbPort::open() {
     std::unique_lock use(handleUse_);
+    LibusbDeviceRef device;
     {
         std::lock_guard lock(mutex_);
         if (handle_ != nullptr)
             return kErrorSuccess;
+        device = device_;
     }
-    libusb_device_handle* handle = nullptr;
-    int error = libusb_open(device_.get(), &handle);
-    if (error == LIBUSB_SUCCESS) {
-        libusb_set_auto_detach_kernel_driver(handle, 1);
+    int error = LIBUSB_SUCCESS;
+    if (libusb_device_handle* handle = openClaimed(device, error)) {
+        serial_ = serialOf(device.get(), handle);
         std::lock_guard lock(mutex_);
         handle_ = handle;
-        if (!readEndpoints())
-            error = LIBUSB_ERROR_NOT_FOUND;
-        else
-            error = libusb_claim_interface(handle, interfaceNumber_);
-        if (error != LIBUSB_SUCCESS)
-            handle_ = nullptr;
-    }
-    if (error == LIBUSB_SUCCESS)
         return kErrorSuccess;
-    if (handle != nullptr)
-        libusb_close(handle);
+    }
     const uint32_t systemError = systemErrorOf(error);
     VS_LOG(hostLog(), Warning) << "cannot open USB device " << description_.key << ": "
                                << libusb_error_name(error);
@@ -158,10 +196,10 @@ uint32_t LibusbPort::open() {
     return systemError;
 }
 
-bool LibusbPort::readEndpoints() {
+bool LibusbPort::readEndpoints(libusb_device* device) {
     libusb_config_descriptor* config = nullptr;
-    if (libusb_get_active_config_descriptor(device_.get(), &config) != LIBUSB_SUCCESS &&
-        libusb_get_config_descriptor(device_.get(), 0, &config) != LIBUSB_SUCCESS) {
+    if (libusb_get_active_config_descriptor(device, &config) != LIBUSB_SUCCESS &&
+        libusb_get_config_descriptor(device, 0, &config) != LIBUSB_SUCCESS) {
         return false;
     }
     endpoints_.clear();
@@ -397,7 +435,7 @@ bool LibusbPort::setTransferSize(uint8_t endpoint, uint32_t size) {
 bool LibusbPort::resetDevice() {
     // A reset ends whatever is in flight, as the device forgets it.
     endTransfers(true, 0, TransferStatus::NoDevice);
-    std::shared_lock use(handleUse_);
+    std::unique_lock use(handleUse_);
     libusb_device_handle* handle = nullptr;
     {
         std::lock_guard lock(mutex_);
@@ -405,14 +443,56 @@ bool LibusbPort::resetDevice() {
     }
     if (handle == nullptr)
         return false;
+    reenumerating_ = true;
     const int error = libusb_reset_device(handle);
-    // NOT_FOUND: the device came back as a different one; hot-plug re-enumerates it.
-    if (error != LIBUSB_SUCCESS && error != LIBUSB_ERROR_NOT_FOUND) {
+    bool ok = error == LIBUSB_SUCCESS;
+    if (error == LIBUSB_ERROR_NOT_FOUND) {
+        // The device left and comes back under a new address: the handle is dead although
+        // the reset itself went through.
+        ok = reopenReenumerated(handle);
+    } else if (!ok) {
         VS_LOG(hostLog(), Warning)
             << "USB device " << description_.key << ": reset failed: " << libusb_error_name(error);
-        return false;
     }
-    return true;
+    reenumerating_ = false;
+    return ok;
+}
+
+bool LibusbPort::reopenReenumerated(libusb_device_handle* dead) {
+    LibusbDeviceRef old;
+    {
+        std::lock_guard lock(mutex_);
+        handle_ = nullptr;
+        old = device_;
+    }
+    libusb_release_interface(dead, interfaceNumber_);
+    libusb_close(dead);
+    const auto deadline = std::chrono::steady_clock::now() + kReenumerationWait;
+    while (std::chrono::steady_clock::now() < deadline) {
+        for (const LibusbDeviceRef& candidate : context_->devices(description_.vendorId)) {
+            if (candidate.get() == old.get() || keyOf(candidate.get()) != description_.key)
+                continue;
+            int error = LIBUSB_SUCCESS;
+            libusb_device_handle* handle = openClaimed(candidate, error);
+            if (handle == nullptr)
+                continue;
+            if (serialOf(candidate.get(), handle) != serial_) {
+                libusb_release_interface(handle, interfaceNumber_);
+                libusb_close(handle);
+                continue;
+            }
+            std::lock_guard lock(mutex_);
+            device_ = candidate;
+            handle_ = handle;
+            VS_LOG(hostLog(), Info)
+                << "USB device " << description_.key << " re-enumerated by its reset; opened again";
+            return true;
+        }
+        std::this_thread::sleep_for(kReenumerationPoll);
+    }
+    VS_LOG(hostLog(), Warning) << "USB device " << description_.key
+                               << " did not come back after its reset re-enumerated it";
+    return false;
 }
 
 bool LibusbPort::cyclePort() {

@@ -2,6 +2,7 @@
 // The port of a real USB device, carried out with libusb-1.0.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -37,7 +38,11 @@ public:
 
     // "bus-port.port…" from the device's place on the bus, e.g. "1-2.3".
     static std::string keyOf(libusb_device* device);
-    const LibusbDeviceRef& device() const { return device_; }
+    // The device this port carries now: a reset that re-enumerated it replaces it.
+    LibusbDeviceRef device() const;
+    // True while a reset waits for its re-enumerated device; the departure of the old device
+    // and the arrival of the new one at this place are this port's, not a new camera.
+    bool reenumerating() const { return reenumerating_.load(); }
 
     PortDescription description() const override { return description_; }
     uint32_t open() override;
@@ -74,21 +79,28 @@ private:
     void pieceDone(LibusbSubmission* submission);
     void submitControl(std::shared_ptr<PortTransfer> transfer, std::vector<Ending>& endings);
     void pump(uint8_t endpoint, EndpointQueue& queue, std::vector<Ending>& endings);
-    bool readEndpoints();
+    bool readEndpoints(libusb_device* device);
     // Ends every transfer of `endpoint` (all endpoints when `all`) with `status` and waits
     // until each has completed.
     void endTransfers(bool all, uint8_t endpoint, TransferStatus status);
     void waitFinished(Lock& lock, bool all, uint8_t endpoint, uint64_t lastSerial);
     static void deliver(std::vector<Ending>& endings);
     bool resetDevice();
+    // After a reset answered that the device re-enumerated: closes the dead handle, finds the
+    // device again at the same place with the same serial number and opens it. Needs
+    // handleUse_ exclusively.
+    bool reopenReenumerated(libusb_device_handle* dead);
+    libusb_device_handle* openClaimed(const LibusbDeviceRef& device, int& error);
 
     const std::shared_ptr<LibusbContext> context_;
-    const LibusbDeviceRef device_;
+    LibusbDeviceRef device_;  // guarded by mutex_ once the port is shared
     const PortDescription description_;
+    std::string serial_;  // read at open: tells the device apart from another at its place
+    std::atomic<bool> reenumerating_{false};
 
     // Held shared by calls that use the handle outside mutex_, exclusively to close it.
     std::shared_mutex handleUse_;
-    std::mutex mutex_;
+    mutable std::mutex mutex_;
     std::condition_variable finished_;
     libusb_device_handle* handle_ = nullptr;
     int interfaceNumber_ = 0;

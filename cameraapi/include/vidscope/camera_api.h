@@ -167,8 +167,11 @@ enum CameraFrameFlags {
  * When nothing arrives within the frame timeout (500 ms unless set otherwise) the camera is
  * reset (not in trigger mode) and the call fails with CAMERA_ERROR_DATA_TIMEOUT; the next call
  * continues with the stream. CameraFree or CameraResetStream from another thread end a call
- * that waits for data at once with CAMERA_ERROR_USER_ABORT (a call that began after they
- * signalled gives up at its timeout instead).
+ * that waits for data at once with CAMERA_ERROR_USER_ABORT, and so does a call that begins
+ * while they are under way; a call that got the lock only after CameraFree fails with
+ * CAMERA_ERROR_NOT_INITIALIZED. A resolution or ROI change from another thread while a call
+ * runs ends it with CAMERA_ERROR_PARAMETER_UNREASONABLE: the frame is never converted to a
+ * size other than the one the caller's buffer was checked against.
  *
  * With CAMERA_FORMAT_RAW8 the frame lands in image as the camera sent it; the raw size is
  * width x height (x 2 for a YUV camera), or the frame's byte count if a mode sends more.
