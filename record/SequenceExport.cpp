@@ -2,7 +2,6 @@
 // Writing a stored sequence out: numbered pictures, or one AVI file, oldest frame first.
 #include "SequenceExport.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QImageWriter>
 
@@ -24,10 +23,6 @@ const char* formatOf(int type) {
         default:
             return nullptr;
     }
-}
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("SequenceExport", text);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Writing a stored sequence out: numbered pictures, or one AVI file, oldest frame first.
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QString>
 #include <atomic>
@@ -11,6 +12,8 @@
 // Runs on the recording thread; `progress` is called after each frame with (done, count), and
 // a set `cancel` stops before the next frame (an AVI file is then closed with what it has).
 class SequenceExport {
+    Q_DECLARE_TR_FUNCTIONS(SequenceExport)
+
 public:
     using Progress = std::function<void(int done, int count)>;
 
