@@ -24,12 +24,7 @@ DiagnosticWindows::DiagnosticWindows(MainWindow& window) : QObject(&window), win
     connect(ioControl_, &IOControl::toTable, &window, &MainWindow::toTable);
     connect(ioControl_, &IOControl::mainTitleChanged, &window, &QWidget::setWindowTitle);
 
-    CameraController* controller = window.cameraController();
-    connect(controller, &CameraController::cameraChanged, ioControl_, &IOControl::cameraChanged);
-    connect(controller, &CameraController::cameraChanged, rwRegister_, &RWRegister::cameraChanged);
-    connect(controller, &CameraController::resolutionApplied, ioControl_,
-            &IOControl::reapplyTriggerMode);
-
+    // The camera controller does not exist yet: connectCamera() follows once it does.
     if (auto* action = window.findChild<QAction*>(QStringLiteral("actionHistogram")))
         connect(action, &QAction::triggered, this, &DiagnosticWindows::showHistogram);
     connectAction("actionR_W_Register", rwRegister_);
