@@ -85,6 +85,7 @@ int CaptureCommands::grab(const std::vector<std::string>& words) {
     const std::vector<std::string> assignments = assignmentsFrom(args, 2);
     const bool everyFrame = file.find('%') != std::string::npos;
 
+    PictureFile::checkWritable(file);
     const CameraSession camera(index);
     ControlTable::apply(camera.index(), assignments);
     FrameSource source(camera.index(), format);
@@ -135,6 +136,7 @@ int CaptureCommands::record(const std::vector<std::string>& words) {
         throw UsageError("an AVI holds processed frames: --format gray or rgb");
     const std::vector<std::string> assignments = assignmentsFrom(args, 2);
 
+    PictureFile::checkWritable(file);
     const CameraSession camera(index);
     ControlTable::apply(camera.index(), assignments);
     FrameSource source(camera.index(), format);

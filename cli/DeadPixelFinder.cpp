@@ -6,6 +6,7 @@
 
 #include "cli/CliError.h"
 #include "cli/FrameSource.h"
+#include "vidscope/camera_api.h"
 
 namespace vidscope::cli {
 
@@ -27,6 +28,11 @@ std::vector<std::pair<unsigned, unsigned>> DeadPixelFinder::scan(
 }
 
 std::vector<std::pair<unsigned, unsigned>> DeadPixelFinder::find(int camera, int threshold) {
+    // A full-sensor frame of a large sensor takes longer than the usual frame wait.
+    constexpr int kFullFrameWaitMs = 5000;
+    unsigned wait = 0;
+    if (CameraGetTimeout(camera, &wait) && wait < kFullFrameWaitMs)
+        require(CameraSetTimeout(camera, kFullFrameWaitMs), "CameraSetTimeout");
     FrameSource source(camera, FrameSource::Format::kRaw);
     // The first frames may still carry the exposure of before: judge a later one.
     constexpr int kSettleFrames = 3;

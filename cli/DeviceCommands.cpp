@@ -65,8 +65,9 @@ int DeviceCommands::reg(const std::vector<std::string>& words) {
         const auto value =
             static_cast<unsigned short>(CliArgs::integer(args.positional()[3], 0, 0xFFFF, "VALUE"));
         require(CameraWriteSCCB(camera.index(), 0, address, value, 0), "CameraWriteSCCB");
-        return 0;
     }
+    // A write is followed by a read: some registers take only some bits, and the user should
+    // see what the sensor holds, not what was asked.
     unsigned value = 0;
     require(CameraReadSCCB(camera.index(), 0, address, &value, 0), "CameraReadSCCB");
     printHexValue("value", address, value, args.has("--json"));

@@ -2,8 +2,12 @@
 // Frames written to disk whole or not at all: pictures through Qt's image writers, raw bytes.
 #include "cli/PictureFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 
 #include "cli/CliError.h"
@@ -74,6 +78,14 @@ void PictureFile::writePicture(const std::string& path, const std::vector<unsign
     throw UsageError("this vidscope-cli was built without Qt and writes no pictures; give " +
                      escapeText(path) + " another extension for the raw bytes");
 #endif
+}
+
+void PictureFile::checkWritable(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    if (access(folder.c_str(), W_OK) != 0)
+        throw RunError("cannot write " + escapeText(path) + ": " + std::strerror(errno) +
+                       "; check the folder exists and is writable");
 }
 
 void PictureFile::writeBytes(const std::string& path, const std::vector<unsigned char>& bytes) {

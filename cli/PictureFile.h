@@ -17,6 +17,9 @@ public:
     // without Qt's image writers.
     static void writePicture(const std::string& path, const std::vector<unsigned char>& pixels,
                              unsigned width, unsigned height, bool grey);
+    // RunError unless a file can be created at `path` (its folder exists and is writable),
+    // checked before a capture starts so that no frames are taken for nothing.
+    static void checkWritable(const std::string& path);
     // The bytes as they are. RunError when they cannot be written.
     static void writeBytes(const std::string& path, const std::vector<unsigned char>& bytes);
 };
