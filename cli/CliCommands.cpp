@@ -189,12 +189,14 @@ int CliCommands::info(const std::vector<std::string>& words) {
     for (const auto& [width, height] : sizes)
         json.numbers({double(width), double(height)});
     json.endArray();
+    json.key("controls");
+    writeControls(index, {}, &json);
     json.endObject();
     std::puts(json.text().c_str());
     return 0;
 }
 
-int CliCommands::printControls(int camera, const std::vector<std::string>& names, bool json) {
+std::vector<const Control*> CliCommands::readableControls(const std::vector<std::string>& names) {
     std::vector<const Control*> controls;
     for (const std::string& name : names) {
         const Control* control = ControlTable::find(name);
@@ -211,23 +213,34 @@ int CliCommands::printControls(int camera, const std::vector<std::string>& names
                 controls.push_back(&control);
         }
     }
-    JsonWriter writer;
-    writer.beginObject();
-    for (const Control* control : controls) {
+    return controls;
+}
+
+void CliCommands::writeControls(int camera, const std::vector<std::string>& names,
+                                JsonWriter* json) {
+    if (json != nullptr)
+        json->beginObject();
+    for (const Control* control : readableControls(names)) {
         std::vector<double> values;
         if (!control->get(camera, values))
             throw ApiError::fromLastError(std::string("reading ") + control->name);
-        if (json) {
-            writer.key(control->name);
-            if (control->arity == 1)
-                writer.value(values[0]);
-            else
-                writer.numbers(values);
-        } else {
+        if (json == nullptr) {
             std::printf("%s=%s\n", control->name, ControlTable::format(*control, values).c_str());
+            continue;
         }
+        json->key(control->name);
+        if (control->arity == 1)
+            json->value(values[0]);
+        else
+            json->numbers(values);
     }
-    writer.endObject();
+    if (json != nullptr)
+        json->endObject();
+}
+
+int CliCommands::printControls(int camera, const std::vector<std::string>& names, bool json) {
+    JsonWriter writer;
+    writeControls(camera, names, json ? &writer : nullptr);
     if (json)
         std::puts(writer.text().c_str());
     return 0;

@@ -7,6 +7,9 @@
 
 namespace vidscope::cli {
 
+struct Control;
+class JsonWriter;
+
 class CliCommands {
 public:
     // Runs `args` (verb first). Returns the process exit code: 0 on success, 1 when the camera
@@ -24,6 +27,13 @@ public:
     static int demo(const std::vector<std::string>& words);
     // Prints the controls' values (all readable ones when `names` is empty).
     static int printControls(int camera, const std::vector<std::string>& names, bool json);
+
+private:
+    // The named controls (all readable ones when none is named); bad usage for an unknown
+    // or write-only name.
+    static std::vector<const Control*> readableControls(const std::vector<std::string>& names);
+    // Prints name=value lines, or adds one object to `json` when it is given.
+    static void writeControls(int camera, const std::vector<std::string>& names, JsonWriter* json);
 };
 
 }  // namespace vidscope::cli

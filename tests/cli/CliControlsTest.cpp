@@ -48,6 +48,8 @@ TEST_F(CliControls, ListAndInfoJsonDescribeEachModel) {
     ASSERT_EQ(info.status, 0) << info.err;
     EXPECT_EQ(cli.json(info.out, "d['usb_speed'], d['resolutions'][0], len(d['resolutions'])"),
               "super speed [4384, 3288] 4");
+    EXPECT_EQ(cli.json(info.out, "d['controls']['size'], d['controls']['gain']"),
+              "[4384, 3288] 16");
 }
 
 TEST_F(CliControls, BadUsageExitsTwoWithOneLineAndTouchesNoCamera) {
