@@ -286,7 +286,9 @@ int CaptureCommands::stream(const std::vector<std::string>& words) {
                     source.delivered(), elapsed, rate, bytesPerSecond / 1e6, source.dropped(),
                     StopSignal::raised() ? " (interrupted)" : "");
     }
-    return source.delivered() > 0 ? 0 : 1;
+    if (source.delivered() == 0)
+        throw RunError("no frame arrived (" + source.lastDrop() + ")");
+    return 0;
 }
 
 void CaptureCommands::streamFrames(int index, int frames) {

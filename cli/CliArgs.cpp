@@ -2,6 +2,7 @@
 // A verb's command line split into positional words, options with values and flags.
 #include "cli/CliArgs.h"
 
+#include <cctype>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -10,6 +11,14 @@
 #include "cli/TextEscape.h"
 
 namespace vidscope::cli {
+namespace {
+
+// strtoll and strtod skip leading blanks; a number word must not have any.
+bool startsBlank(const std::string& word) {
+    return !word.empty() && std::isspace(static_cast<unsigned char>(word.front()));
+}
+
+}  // namespace
 
 CliArgs::CliArgs(const std::vector<std::string>& words, const std::set<std::string>& valueOptions,
                  const std::set<std::string>& flags) {
@@ -44,7 +53,7 @@ long long CliArgs::integer(const std::string& word, long long min, long long max
     errno = 0;
     char* end = nullptr;
     const long long value = std::strtoll(word.c_str(), &end, 0);
-    if (word.empty() || *end != '\0' || errno == ERANGE)
+    if (word.empty() || startsBlank(word) || *end != '\0' || errno == ERANGE)
         throw UsageError(std::string(what) + " must be a whole number, not \"" + escapeText(word) +
                          "\"");
     if (value < min || value > max)
@@ -57,7 +66,8 @@ double CliArgs::real(const std::string& word, double min, double max, const char
     errno = 0;
     char* end = nullptr;
     const double value = std::strtod(word.c_str(), &end);
-    if (word.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+    if (word.empty() || startsBlank(word) || *end != '\0' || errno == ERANGE ||
+        !std::isfinite(value))
         throw UsageError(std::string(what) + " must be a number, not \"" + escapeText(word) + "\"");
     if (value < min || value > max)
         throw UsageError(std::string(what) + " must lie within " + formatNumber(min) + ".." +
