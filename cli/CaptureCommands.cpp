@@ -279,6 +279,8 @@ int CaptureCommands::stream(const std::vector<std::string>& words) {
         json.value(bytesPerSecond);
         json.key("frame_bytes");
         json.value(static_cast<long long>(source.frame().size()));
+        json.key("last_drop");
+        json.value(source.lastDrop());
         json.endObject();
         std::puts(json.text().c_str());
     } else {
