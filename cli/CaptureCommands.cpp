@@ -205,7 +205,13 @@ int CaptureCommands::record(const std::vector<std::string>& words) {
                 writeFrame(pixels);
         }
     } catch (const ApiError&) {
-        // Unplugged mid-recording: what arrived is kept in a file that plays.
+        // Unplugged mid-recording: what arrived is kept in a file that plays, also the frames
+        // still waiting for the rate to be known.
+        if (!writer && !held.empty()) {
+            openWriter();
+            for (const auto& pixels : held)
+                writeFrame(pixels);
+        }
         if (writer)
             writer->close();
         std::fprintf(stderr, "vidscope-cli: recording ended early: %lld frames written to %s\n",
