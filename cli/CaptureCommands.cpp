@@ -42,10 +42,10 @@ std::string numberedName(const std::string& pattern, long long number) {
         return pattern;
     const size_t percent = pattern.find('%');
     const size_t d = pattern.find('d', percent);
-    const std::string spec = pattern.substr(percent, d - percent + 1);
+    const std::string conversion = pattern.substr(percent, d - percent + 1);
     char digits[64];
-    std::snprintf(digits, sizeof digits, ("%" + spec.substr(1, spec.size() - 2) + "lld").c_str(),
-                  number);
+    std::snprintf(digits, sizeof digits,
+                  ("%" + conversion.substr(1, conversion.size() - 2) + "lld").c_str(), number);
     return pattern.substr(0, percent) + digits + pattern.substr(d + 1);
 }
 
