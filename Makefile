@@ -15,7 +15,7 @@ LAUNCHER     := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX
 export CCACHE_BASEDIR   := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test run demo test-asan test-tsan fuzz clean
+.PHONY: all deps configure build test run demo deb install test-asan test-tsan fuzz clean
 
 all: build
 
@@ -49,6 +49,15 @@ run: build
 # The same camera API from the command line: lists the cameras and streams from each.
 demo: build
 	VIDSCOPE_VIRTUAL_CAMERAS=$${VIDSCOPE_VIRTUAL_CAMERAS:-$(VIRTUAL)} $(BUILD)/cli/vidscope-cli demo
+
+# The Debian package (vidscope_VERSION_ARCH.deb in the build folder): sudo apt install ./build/vidscope_*.deb
+deb: build
+	cd $(BUILD) && cpack -G DEB
+
+# Installs into PREFIX (default /usr/local) with the udev rule, menu entry, manual and man pages.
+PREFIX ?= /usr/local
+install: build
+	$(SUDO) cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The non-GUI layers under the sanitizers; CI runs both.
 test-asan:

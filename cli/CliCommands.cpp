@@ -1,48 +1,28 @@
 // SPDX-License-Identifier: MIT
-// The commands of vidscope-cli.
+// The verbs of vidscope-cli: the table that dispatches them and the ones that only report.
 #include "cli/CliCommands.h"
 
-#include <chrono>
 #include <cstdio>
-#include <fstream>
 
-#include "base/DeviceCodeList.h"
-#include "base/TerminalText.h"
+#include "cli/CameraSession.h"
+#include "cli/CaptureCommands.h"
+#include "cli/CliArgs.h"
+#include "cli/CliError.h"
+#include "cli/ControlTable.h"
+#include "cli/DeviceCommands.h"
+#include "cli/JsonWriter.h"
+#include "cli/TextEscape.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::cli {
 namespace {
 
-constexpr unsigned kRawFlag = 0x1;
-constexpr unsigned kResetStreamFlag = 0x10000;
-// Used when nothing at all is attached, so that a newcomer sees a camera stream at once.
-constexpr const char* kFallbackVirtualCamera = "3E00";
-
-constexpr int kHighestCameraIndex = 255;
-constexpr int kFrameTimeoutMs = 5000;
-// Enough for any soak from the command line, small enough that a typing slip cannot stream
-// for days.
-constexpr int kMostFrames = 1000000;
-
-bool parseNumber(const std::string& text, int& value) {
-    try {
-        size_t used = 0;
-        value = std::stoi(text, &used);
-        return used == text.size();
-    } catch (...) {
-        return false;
-    }
-}
-
-// Parses `text` as a whole number in [low, high]; otherwise prints one usage line naming
-// `what` and the range, and returns false.
-bool parseInRange(const std::string& text, int low, int high, const char* what, int& value) {
-    if (parseNumber(text, value) && value >= low && value <= high)
-        return true;
-    std::fprintf(stderr, "vidscope-cli: %s must be a number from %d to %d, not \"%s\"\n", what, low,
-                 high, base::printableText(text).c_str());
-    return false;
-}
+struct Verb {
+    const char* name;
+    const char* usage;
+    const char* help;
+    int (*run)(const std::vector<std::string>& words);
+};
 
 const char* speedName(unsigned speed) {
     switch (speed) {
@@ -55,167 +35,341 @@ const char* speedName(unsigned speed) {
     }
 }
 
+const std::vector<Verb>& verbs();
+
+void printVerbHelp(const Verb& verb) {
+    std::printf("usage: vidscope-cli %s\n\n%s\n", verb.usage, verb.help);
+    if (std::string(verb.name) == "get" || std::string(verb.name) == "set") {
+        std::printf("\ncontrols:\n");
+        for (const Control& control : ControlTable::all())
+            std::printf("  %-16s %s\n", control.name, control.description);
+    }
+}
+
+struct CameraName {
+    std::string display;
+    std::string shortName;
+    unsigned deviceCode = 0;
+};
+
+CameraName nameOf(int index) {
+    char display[CAMERA_NAME_BUFFER_SIZE] = {};
+    char shortName[CAMERA_NAME_BUFFER_SIZE] = {};
+    CameraName name;
+    require(CameraGetName(index, display, shortName, nullptr, &name.deviceCode) >= 0,
+            "CameraGetName");
+    name.display = display;
+    name.shortName = shortName;
+    return name;
+}
+
 }  // namespace
 
-void CliCommands::reportFailure(const char* what) {
-    const int code = CameraGetLastError();
-    std::fprintf(stderr, "%s failed: %s (%d)\n", what, CameraGetErrorName(code), code);
+int CliCommands::run(const std::vector<std::string>& args) {
+    const Verb* verb = nullptr;
+    for (const Verb& candidate : verbs()) {
+        if (args[0] == candidate.name)
+            verb = &candidate;
+    }
+    try {
+        if (verb == nullptr)
+            throw UsageError("unknown command \"" + escapeText(args[0]) + "\"; see --help");
+        const std::vector<std::string> words(args.begin() + 1, args.end());
+        for (const std::string& word : words) {
+            if (word == "--help") {
+                printVerbHelp(*verb);
+                return 0;
+            }
+        }
+        return verb->run(words);
+    } catch (const UsageError& error) {
+        std::fprintf(stderr, "vidscope-cli: %s\n", error.what());
+        return 2;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "vidscope-cli: %s\n", error.what());
+        return 1;
+    }
 }
 
 bool CliCommands::attachVirtual(const std::string& codes) {
-    const base::DeviceCodeList list = base::DeviceCodeList::parse(codes);
-    if (!list.valid() || list.codes.empty()) {
-        std::fprintf(stderr, "vidscope-cli: --virtual-camera: %s\n",
-                     list.valid() ? "no device code given" : list.problem().c_str());
-        return false;
-    }
     if (CameraAttachVirtual(codes.c_str()) < 0) {
-        reportFailure("attaching virtual cameras");
+        std::fprintf(stderr, "vidscope-cli: %s\n",
+                     ApiError::fromLastError("attaching virtual cameras").what());
         return false;
     }
     return true;
 }
 
-int CliCommands::run(const std::vector<std::string>& args) {
-    const std::string& command = args[0];
-    const size_t n = args.size();
-    int index = 0;
-    int frames = 0;
-    if (command == "list" && n == 1)
-        return list();
-    if (command == "info" && n == 2) {
-        if (!parseInRange(args[1], 0, kHighestCameraIndex, "the camera index", index))
-            return 2;
-        return info(index);
-    }
-    if (command == "grab" && (n == 3 || n == 4)) {
-        frames = 1;
-        if (!parseInRange(args[1], 0, kHighestCameraIndex, "the camera index", index) ||
-            (n == 4 && !parseInRange(args[3], 1, kMostFrames, "the number of frames", frames)))
-            return 2;
-        return grab(index, args[2], frames);
-    }
-    if (command == "demo" && n <= 2) {
-        frames = 30;
-        if (n == 2 && !parseInRange(args[1], 1, kMostFrames, "the number of frames", frames))
-            return 2;
-        return demo(frames);
-    }
-    std::fprintf(stderr, "vidscope-cli: bad command line; see --help\n");
-    return 2;
+void CliCommands::printUsage() {
+    std::puts("usage: vidscope-cli [--virtual-camera CODE[,CODE...]] COMMAND [ARGS]\n\ncommands:");
+    for (const Verb& verb : verbs())
+        std::printf("  %s\n", verb.usage);
+    std::puts(
+        "\nEvery command takes --help; the reporting ones take --json. Exit status: 0 done,\n"
+        "1 the camera or a file failed, 2 bad usage.\n"
+        "VIDSCOPE_VIRTUAL_CAMERAS=3E00,0500 asks for virtual cameras by device code, as does\n"
+        "--virtual-camera. VIDSCOPE_LOG=\"api=debug\" switches log categories.");
 }
 
-int CliCommands::list() {
+int CliCommands::list(const std::vector<std::string>& words) {
+    const CliArgs args(words, {}, {"--json"});
+    args.expectCount(0, 0, "list [--json]");
     const int count = CameraGetCount();
-    std::printf("%d camera(s)\n", count);
+    JsonWriter json;
+    json.beginArray();
+    if (!args.has("--json"))
+        std::printf("%d camera(s)\n", count);
     for (int i = 0; i < count; ++i) {
-        char displayName[256] = {};
-        char shortName[256] = {};
-        unsigned modelIndex = 0;
-        unsigned deviceCode = 0;
-        if (CameraGetName(i, displayName, shortName, &modelIndex, &deviceCode) < 0) {
-            reportFailure("reading the camera name");
-            continue;
+        const CameraName name = nameOf(i);
+        if (args.has("--json")) {
+            json.beginObject();
+            json.key("index");
+            json.value(i);
+            json.key("device_code");
+            json.value(name.deviceCode);
+            json.key("name");
+            json.value(name.display);
+            json.key("short_name");
+            json.value(name.shortName);
+            json.endObject();
+        } else {
+            std::printf("%3d  %04X  %-12s %s\n", i, name.deviceCode,
+                        escapeText(name.shortName).c_str(), escapeText(name.display).c_str());
         }
-        // The names may carry a custom name the camera's owner programmed: never let it
-        // reach the terminal raw.
-        std::printf("%3d  %04X  %-12s %s\n", i, deviceCode, base::printableText(shortName).c_str(),
-                    base::printableText(displayName).c_str());
     }
+    json.endArray();
+    if (args.has("--json"))
+        std::puts(json.text().c_str());
     return 0;
 }
 
-int CliCommands::info(int index) {
-    if (!CameraInit(index)) {
-        reportFailure("CameraInit");
-        return 1;
-    }
+int CliCommands::info(const std::vector<std::string>& words) {
+    const CliArgs args(words, {}, {"--json"});
+    args.expectCount(1, 1, "info INDEX [--json]");
+    const CameraSession camera(CameraSession::parseIndex(args.positional()[0]));
+    const int index = camera.index();
+    const CameraName name = nameOf(index);
     unsigned version = 0;
     unsigned speed = 0;
-    unsigned width = 0;
-    unsigned height = 0;
-    unsigned rawSize = 0;
-    CameraSetResolution(index, 0, nullptr, nullptr, nullptr);
-    CameraGetFirmVersion(index, &version);
-    CameraGetUSBSpeed(index, &speed);
-    CameraGetImageSize(index, &width, &height);
-    CameraGetImageBufferSize(index, &rawSize, kRawFlag);
-    std::printf("device code %04X, firmware %08X, %s, %ux%u, raw frame %u bytes\n",
-                CameraGetID(index), version, speedName(speed), width, height, rawSize);
-    CameraFree(index);
-    return 0;
-}
-
-bool CliCommands::stream(int index, int frames, std::vector<unsigned char>& frame, bool quiet) {
-    if (!CameraInit(index)) {
-        reportFailure("CameraInit");
-        return false;
-    }
-    // The camera streams its full sensor until told otherwise; the context starts at a
-    // smaller default, so select the full-sensor resolution explicitly. A command-line run
-    // waits for its frames rather than giving up at the interactive default of half a second:
-    // the first frame of a large sensor, or of a slow host, takes longer.
-    unsigned size = 0;
-    bool ok = CameraSetTimeout(index, kFrameTimeoutMs) &&
-              CameraSetResolution(index, 0, nullptr, nullptr, nullptr) &&
-              CameraGetImageBufferSize(index, &size, kRawFlag) && CameraResetStream(index) &&
-              CameraPlay(index);
-    if (!ok)
-        reportFailure("starting the stream");
-    frame.resize(size);
-    const auto start = std::chrono::steady_clock::now();
-    int delivered = 0;
-    for (int i = 0; ok && i < frames; ++i) {
-        const unsigned flags = kRawFlag | (i == 0 ? kResetStreamFlag : 0);
-        if (CameraQueryImage(index, frame.data(), size, flags))
-            ++delivered;
-        else
-            reportFailure("CameraQueryImage");
-    }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!quiet && ok) {
-        std::printf("camera %d (%04X): %d of %d frames of %u bytes, %.1f frames/s\n", index,
-                    CameraGetID(index), delivered, frames, size,
-                    seconds > 0 ? delivered / seconds : 0.0);
-    }
-    CameraStop(index);
-    CameraFree(index);
-    return ok && delivered == frames;
-}
-
-int CliCommands::grab(int index, const std::string& file, int frames) {
-    std::vector<unsigned char> frame;
-    if (!stream(index, frames, frame, true))
-        return 1;
-    std::ofstream out(file, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(frame.data()),
-              static_cast<std::streamsize>(frame.size()));
-    if (!out) {
-        std::fprintf(stderr, "cannot write %s: check the folder exists and the disk has room\n",
-                     base::printableText(file).c_str());
-        return 1;
-    }
-    std::printf("wrote %zu bytes to %s\n", frame.size(), base::printableText(file).c_str());
-    return 0;
-}
-
-int CliCommands::demo(int frames) {
-    int count = CameraGetCount();
-    if (count == 0) {
-        std::printf("no camera attached: using the virtual camera %s\n", kFallbackVirtualCamera);
-        if (!attachVirtual(kFallbackVirtualCamera))
-            return 1;
-        count = CameraGetCount();
-    }
-    list();
-    std::vector<unsigned char> frame;
-    int failures = 0;
+    require(CameraGetFirmVersion(index, &version), "CameraGetFirmVersion");
+    require(CameraGetUSBSpeed(index, &speed), "CameraGetUSBSpeed");
+    const int count = CameraGetResolutionCount(index);
+    require(count >= 0, "CameraGetResolutionCount");
+    std::vector<std::pair<unsigned, unsigned>> sizes;
     for (int i = 0; i < count; ++i) {
-        if (!stream(i, frames, frame, false))
+        unsigned width = 0;
+        unsigned height = 0;
+        require(
+            CameraGetResolution(index, static_cast<unsigned short>(i), &width, &height, nullptr),
+            "CameraGetResolution");
+        sizes.emplace_back(width, height);
+    }
+    if (!args.has("--json")) {
+        std::printf("%s\ndevice code %04X, firmware %08X, %s\nresolutions:",
+                    escapeText(name.display).c_str(), name.deviceCode, version, speedName(speed));
+        for (size_t i = 0; i < sizes.size(); ++i)
+            std::printf(" %zu:%ux%u", i, sizes[i].first, sizes[i].second);
+        std::printf("\n");
+        return printControls(index, {}, false);
+    }
+    JsonWriter json;
+    json.beginObject();
+    json.key("name");
+    json.value(name.display);
+    json.key("short_name");
+    json.value(name.shortName);
+    json.key("device_code");
+    json.value(name.deviceCode);
+    json.key("firmware");
+    json.value(version);
+    json.key("usb_speed");
+    json.value(speedName(speed));
+    json.key("resolutions");
+    json.beginArray();
+    for (const auto& [width, height] : sizes)
+        json.numbers({double(width), double(height)});
+    json.endArray();
+    json.key("controls");
+    writeControls(index, {}, &json);
+    json.endObject();
+    std::puts(json.text().c_str());
+    return 0;
+}
+
+std::vector<const Control*> CliCommands::readableControls(const std::vector<std::string>& names) {
+    std::vector<const Control*> controls;
+    for (const std::string& name : names) {
+        const Control* control = ControlTable::find(name);
+        if (control == nullptr)
+            throw UsageError("unknown control \"" + escapeText(name) +
+                             "\"; see: vidscope-cli get --help");
+        if (control->get == nullptr)
+            throw UsageError(name + " cannot be read back from the camera");
+        controls.push_back(control);
+    }
+    if (names.empty()) {
+        for (const Control& control : ControlTable::all()) {
+            if (control.get != nullptr)
+                controls.push_back(&control);
+        }
+    }
+    return controls;
+}
+
+void CliCommands::writeControls(int camera, const std::vector<std::string>& names,
+                                JsonWriter* json) {
+    if (json != nullptr)
+        json->beginObject();
+    for (const Control* control : readableControls(names)) {
+        std::vector<double> values;
+        if (!control->get(camera, values))
+            throw ApiError::fromLastError(std::string("reading ") + control->name);
+        if (json == nullptr) {
+            std::printf("%s=%s\n", control->name, ControlTable::format(*control, values).c_str());
+            continue;
+        }
+        json->key(control->name);
+        if (control->arity == 1)
+            json->value(values[0]);
+        else
+            json->numbers(values);
+    }
+    if (json != nullptr)
+        json->endObject();
+}
+
+int CliCommands::printControls(int camera, const std::vector<std::string>& names, bool json) {
+    JsonWriter writer;
+    writeControls(camera, names, json ? &writer : nullptr);
+    if (json)
+        std::puts(writer.text().c_str());
+    return 0;
+}
+
+int CliCommands::get(const std::vector<std::string>& words) {
+    const CliArgs args(words, {}, {"--json"});
+    args.expectCount(1, 1000, "get INDEX [CONTROL...] [--json]");
+    const int index = CameraSession::parseIndex(args.positional()[0]);
+    const std::vector<std::string> names(args.positional().begin() + 1, args.positional().end());
+    // Unknown names are bad usage before the camera is opened.
+    for (const std::string& name : names) {
+        if (ControlTable::find(name) == nullptr)
+            throw UsageError("unknown control \"" + escapeText(name) +
+                             "\"; see: vidscope-cli get --help");
+    }
+    const CameraSession camera(index);
+    return printControls(camera.index(), names, args.has("--json"));
+}
+
+int CliCommands::set(const std::vector<std::string>& words) {
+    const CliArgs args(words, {"--store"}, {"--json"});
+    args.expectCount(2, 1000, "set INDEX CONTROL=VALUE... [--store GROUP] [--json]");
+    const int index = CameraSession::parseIndex(args.positional()[0]);
+    const std::vector<std::string> assignments(args.positional().begin() + 1,
+                                               args.positional().end());
+    std::vector<std::string> names;
+    for (const std::string& word : assignments) {
+        const Control* control = ControlTable::parseAssignment(word).first;
+        if (control->get != nullptr)
+            names.push_back(control->name);
+    }
+    const int group = args.hasValue("--store")
+                          ? static_cast<int>(CliArgs::integer(args.value("--store"), 0, 1, "group"))
+                          : -1;
+    const CameraSession camera(index);
+    ControlTable::apply(camera.index(), assignments);
+    if (group >= 0)
+        require(CameraSaveParameter(camera.index(), group), "CameraSaveParameter");
+    // What the camera holds now, which may differ from the request (a capped delay).
+    return names.empty() ? 0 : printControls(camera.index(), names, args.has("--json"));
+}
+
+int CliCommands::demo(const std::vector<std::string>& words) {
+    const CliArgs args(words, {}, {});
+    args.expectCount(0, 1, "demo [FRAMES]");
+    int frames = 30;
+    if (!args.positional().empty())
+        frames = static_cast<int>(CliArgs::integer(args.positional()[0], 1, 100000, "FRAMES"));
+    if (CameraGetCount() == 0) {
+        // A newcomer with nothing attached still sees a camera stream at once.
+        std::printf("no camera attached: using the virtual camera 3E00\n");
+        require(CameraAttachVirtual("3E00") > 0, "CameraAttachVirtual");
+    }
+    list({});
+    int failures = 0;
+    for (int i = 0; i < CameraGetCount(); ++i) {
+        try {
+            CaptureCommands::streamFrames(i, frames);
+        } catch (const ApiError& error) {
+            std::fprintf(stderr, "vidscope-cli: camera %d: %s\n", i, error.what());
             ++failures;
+        }
     }
     return failures == 0 ? 0 : 1;
 }
+
+namespace {
+
+const std::vector<Verb>& verbs() {
+    static const std::vector<Verb> table = {
+        {"list", "list [--json]", "The attached cameras, real ones first.", CliCommands::list},
+        {"info", "info INDEX [--json]",
+         "Model, firmware, USB speed, resolutions and the current value of every control.",
+         CliCommands::info},
+        {"get", "get INDEX [CONTROL...] [--json]",
+         "Reads controls from the camera (all readable ones when none is named).",
+         CliCommands::get},
+        {"set", "set INDEX CONTROL=VALUE... [--store GROUP] [--json]",
+         "Sets controls in the order given and prints what the camera then holds. Lists take\n"
+         "commas (wb=1.1,1,1.3); switches take on/off. The camera forgets the settings when\n"
+         "the command ends, as when the program closes it: --store GROUP (0 or 1) keeps them\n"
+         "in the camera's parameter group, and grab, record and stream take the same\n"
+         "CONTROL=VALUE words.",
+         CliCommands::set},
+        {"grab", "grab INDEX FILE [--count N] [--format raw|gray|rgb] [CONTROL=VALUE...]",
+         "Captures N frames (default 1) and writes the last. FILE ending in .png, .jpg, .bmp\n"
+         "or .tif(f) gets a processed picture (rgb unless --format gray); any other name or\n"
+         "--format raw gets the raw bytes. With N > 1 and a %d in FILE every frame is written\n"
+         "(frame-%03d.png).",
+         CaptureCommands::grab},
+        {"record",
+         "record INDEX FILE.avi (--seconds S | --frames N) [--fps F] [--format gray|rgb] "
+         "[CONTROL=VALUE...]",
+         "Records an uncompressed AVI, as the program does, and prints the frames written and\n"
+         "dropped. Ctrl+C ends the recording early; the file is closed properly either way.\n"
+         "The frame rate in the file is --fps or the rate measured over the first frames.",
+         CaptureCommands::record},
+        {"stream", "stream INDEX [--seconds S] [--json] [CONTROL=VALUE...]",
+         "Streams raw frames for S seconds (default 5; Ctrl+C ends early) and prints frames\n"
+         "and bytes per second and the frames dropped: for checking a camera, cable and port.",
+         CaptureCommands::stream},
+        {"reg", "reg INDEX read ADDR | reg INDEX write ADDR VALUE [--json]",
+         "Reads or writes a sensor register (numbers in decimal or 0x hexadecimal).",
+         DeviceCommands::reg},
+        {"eeprom", "eeprom INDEX read ADDR [LEN] | eeprom INDEX write ADDR BYTE... [--json]",
+         "Reads LEN bytes (default 1) or writes bytes of the camera's EEPROM.",
+         DeviceCommands::eeprom},
+        {"userdata", "userdata INDEX [read] | userdata INDEX write TEXT --force [--json]",
+         "Reads or writes the camera's 12-byte user identifier; writing needs --force.",
+         DeviceCommands::userdata},
+        {"params", "params INDEX save FILE | load FILE | store GROUP | recall GROUP [--json]",
+         "Saves the camera's settings to a parameter file as the program writes it, or loads\n"
+         "one (from any model); store and recall keep them in the camera's group 0 or 1.",
+         DeviceCommands::params},
+        {"deadpixels",
+         "deadpixels INDEX list | find [--threshold T] | write [--threshold T] | clear [--json]",
+         "Lists the dead pixels stored in the camera, finds hot pixels in a dark raw frame\n"
+         "(brighter than T, default 128; cover the lens), stores what find finds (write), or\n"
+         "empties the list (clear). Coordinates are full-sensor pixels.",
+         DeviceCommands::deadpixels},
+        {"demo", "demo [FRAMES]",
+         "Opens every camera in turn and streams FRAMES raw frames (default 30); with no\n"
+         "camera attached it uses a virtual one.",
+         CliCommands::demo},
+    };
+    return table;
+}
+
+}  // namespace
 
 }  // namespace vidscope::cli

@@ -15,7 +15,7 @@ printf '[Language]\nLang=1\n[File]\nPath=.\nType=1\n' > setting.ini
 export VIDSCOPE_VIRTUAL_DIR="$work"
 
 # The camera's own account of its frame size, e.g. 2592x1944.
-size=$("$cli" --virtual-camera 0500 info 0 | sed -n 's/.* \([0-9]*x[0-9]*\), raw frame.*/\1/p')
+size=$("$cli" --virtual-camera 0500 get 0 size | sed -n 's/^size=\([0-9]*\),\([0-9]*\)$/\1x\2/p')
 [ -n "$size" ] || { echo "no frame size from $cli" >&2; exit 1; }
 
 cat > session.sh <<'INNER'

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// One camera opened for the length of a command and closed again on every way out.
+#pragma once
+
+#include <string_view>
+
+namespace vidscope::cli {
+
+class CameraSession {
+public:
+    // Bad usage when no camera has that index; ApiError when it cannot be opened.
+    explicit CameraSession(int index);
+    ~CameraSession();
+    CameraSession(const CameraSession&) = delete;
+    CameraSession& operator=(const CameraSession&) = delete;
+
+    int index() const { return index_; }
+    // The camera parses an index word: bad usage for anything but an attached camera's index.
+    static int parseIndex(const std::string_view word);
+
+private:
+    int index_;
+};
+
+}  // namespace vidscope::cli
