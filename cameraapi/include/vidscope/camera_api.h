@@ -161,17 +161,15 @@ enum CameraFrameFlags {
  *
  * Takes the camera's lock shared and the stream mutex for the whole call. Frames are joined
  * from the ring's transfers; one that comes out too short or too long is dropped and the next
- * one collected, except in trigger mode (CameraSetSnapMode 2), where it fails with
- * CAMERA_ERROR_BAD_FRAME (image then holds the frame's full transfers). A camera that keeps sending
- * frames of another size fails with CAMERA_ERROR_BAD_FRAME after 16 of them instead of looping.
+ * one collected; in trigger mode (CameraSetSnapMode 2) it fails with CAMERA_ERROR_BAD_FRAME
+ * (image holds the frame's full transfers), and so it does after 16 frames of another size.
  * When nothing arrives within the frame timeout (500 ms unless set otherwise) the camera is
  * reset (not in trigger mode) and the call fails with CAMERA_ERROR_DATA_TIMEOUT; the next call
  * continues with the stream. CameraFree or CameraResetStream from another thread end a call
  * that waits for data at once with CAMERA_ERROR_USER_ABORT, and so does a call that begins
  * while they are under way; a call that got the lock only after CameraFree fails with
- * CAMERA_ERROR_NOT_INITIALIZED. A resolution or ROI change from another thread while a call
- * runs ends it with CAMERA_ERROR_PARAMETER_UNREASONABLE: the frame is never converted to a
- * size other than the one the caller's buffer was checked against.
+ * CAMERA_ERROR_NOT_INITIALIZED. A resolution or ROI change from another thread during a call
+ * ends it with CAMERA_ERROR_PARAMETER_UNREASONABLE, never converting to an unchecked size.
  *
  * With CAMERA_FORMAT_RAW8 the frame lands in image as the camera sent it; the raw size is
  * width x height (x 2 for a YUV camera), or the frame's byte count if a mode sends more.
