@@ -6,13 +6,14 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "InteractiveScene.h"
 #include "MarkGeometry.h"
 #include "MarkRecord.h"
 
 LineMark::LineMark(InteractiveScene* scene)
-    : Mark(kLine, Qt::cyan, QCoreApplication::translate("Mark", "Line Mark"), scene) {}
+    : TwoPointMark(kLine, Qt::cyan, QCoreApplication::translate("Mark", "Line Mark"), scene) {}
 
 QRectF LineMark::boundingRect() const {
     return boundsAround({p1_, p2_}, 90);
@@ -49,40 +50,8 @@ QList<Mark::Label> LineMark::labels() const {
     return {label(c1, c2, QStringLiteral("%1[%2]").arg(fixed3(factor() * length), unitText()))};
 }
 
-bool LineMark::addPoint(QGraphicsSceneMouseEvent* event) {
-    const QPointF at = event->scenePos();
-    if (state_ == 0) {
-        prepareGeometryChange();
-        p1_ = p2_ = at;
-        state_ = 1;
-        return false;
-    }
-    if (state_ == 1) {
-        prepareGeometryChange();
-        p2_ = at;
-        state_ = 2;
-        pushStatistics();
-    }
-    return true;
-}
-
-void LineMark::trackMouse(QGraphicsSceneMouseEvent* event) {
-    if (state_ == 1) {
-        prepareGeometryChange();
-        p2_ = event->scenePos();
-    }
-}
-
-void LineMark::translate(double dx, double dy) {
-    prepareGeometryChange();
-    p1_ += QPointF(dx, dy);
-    p2_ += QPointF(dx, dy);
-}
-
 QString LineMark::toRecord() const {
-    return QStringLiteral("%1 %2 %3 %4 %5")
-        .arg(recordHead("Line"), MarkRecord::number(p1_.x()), MarkRecord::number(p1_.y()),
-             MarkRecord::number(p2_.x()), MarkRecord::number(p2_.y()));
+    return twoPointRecord("Line");
 }
 
 bool LineMark::hitTest(QPointF p, double, double) const {
@@ -93,11 +62,6 @@ QList<QPointF> LineMark::handlePoints(double, double) const {
     return {p1_, p2_, (p1_ + p2_) / 2};
 }
 
-std::optional<std::array<int, 4>> LineMark::rowCoordinates() const {
-    using MarkGeometry::trunc;
-    return std::array<int, 4>{trunc(p1_.x()), trunc(p1_.y()), trunc(p2_.x()), trunc(p2_.y())};
-}
-
 void LineMark::pushStatistics() const {
     const double f = factor();
     const QPointF a = p1_ * f, b = p2_ * f;
@@ -106,12 +70,6 @@ void LineMark::pushStatistics() const {
 }
 
 Mark* LineMark::fromRecord(const MarkRecord& record, InteractiveScene* scene) {
-    if (record.keyword != QLatin1String("Line") || record.pointCount() != 2)
-        return nullptr;
-    auto* mark = new LineMark(scene);
-    mark->applyRecordCommon(record);
-    mark->p1_ = QPointF(record.x(0), record.y(0));
-    mark->p2_ = QPointF(record.x(1), record.y(1));
-    mark->state_ = 2;
-    return mark;
+    auto mark = std::make_unique<LineMark>(scene);
+    return mark->takeRecord(record, "Line") ? mark.release() : nullptr;
 }

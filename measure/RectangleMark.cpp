@@ -6,13 +6,15 @@
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "InteractiveScene.h"
 #include "MarkGeometry.h"
 #include "MarkRecord.h"
 
 RectangleMark::RectangleMark(InteractiveScene* scene)
-    : Mark(kRectangle, Qt::blue, QCoreApplication::translate("Mark", "Rectangle Mark"), scene) {}
+    : TwoPointMark(kRectangle, Qt::blue, QCoreApplication::translate("Mark", "Rectangle Mark"),
+                   scene) {}
 
 QRectF RectangleMark::boundingRect() const {
     return boundsAround({p1_, p2_}, 160);
@@ -36,42 +38,8 @@ QList<Mark::Label> RectangleMark::labels() const {
                   QStringLiteral("S:%1[%2]").arg(fixed3(f * (w * h) * f), areaUnitText()))};
 }
 
-bool RectangleMark::addPoint(QGraphicsSceneMouseEvent* event) {
-    const QPointF at = event->scenePos();
-    if (state_ == 0) {
-        prepareGeometryChange();
-        p1_ = p2_ = at;
-        state_ = 1;
-        return false;
-    }
-    if (state_ == 1) {
-        prepareGeometryChange();
-        p2_ = at;
-        state_ = 2;
-        // A region picked for the settings dialog is no measurement.
-        if (!markScene()->drawRoiState())
-            pushStatistics();
-    }
-    return true;
-}
-
-void RectangleMark::trackMouse(QGraphicsSceneMouseEvent* event) {
-    if (state_ == 1) {
-        prepareGeometryChange();
-        p2_ = event->scenePos();
-    }
-}
-
-void RectangleMark::translate(double dx, double dy) {
-    prepareGeometryChange();
-    p1_ += QPointF(dx, dy);
-    p2_ += QPointF(dx, dy);
-}
-
 QString RectangleMark::toRecord() const {
-    return QStringLiteral("%1 %2 %3 %4 %5")
-        .arg(recordHead("Rectangle"), MarkRecord::number(p1_.x()), MarkRecord::number(p1_.y()),
-             MarkRecord::number(p2_.x()), MarkRecord::number(p2_.y()));
+    return twoPointRecord("Rectangle");
 }
 
 bool RectangleMark::hitTest(QPointF p, double, double) const {
@@ -85,9 +53,10 @@ QList<QPointF> RectangleMark::handlePoints(double, double) const {
     return {p1_, QPointF(p2_.x(), p1_.y()), p2_, QPointF(p1_.x(), p2_.y())};
 }
 
-std::optional<std::array<int, 4>> RectangleMark::rowCoordinates() const {
-    using MarkGeometry::trunc;
-    return std::array<int, 4>{trunc(p1_.x()), trunc(p1_.y()), trunc(p2_.x()), trunc(p2_.y())};
+// A region picked for the settings dialog is no measurement.
+void RectangleMark::completed() {
+    if (!markScene()->drawRoiState())
+        pushStatistics();
 }
 
 void RectangleMark::pushStatistics() const {
@@ -97,12 +66,6 @@ void RectangleMark::pushStatistics() const {
 }
 
 Mark* RectangleMark::fromRecord(const MarkRecord& record, InteractiveScene* scene) {
-    if (record.keyword != QLatin1String("Rectangle") || record.pointCount() != 2)
-        return nullptr;
-    auto* mark = new RectangleMark(scene);
-    mark->applyRecordCommon(record);
-    mark->p1_ = QPointF(record.x(0), record.y(0));
-    mark->p2_ = QPointF(record.x(1), record.y(1));
-    mark->state_ = 2;
-    return mark;
+    auto mark = std::make_unique<RectangleMark>(scene);
+    return mark->takeRecord(record, "Rectangle") ? mark.release() : nullptr;
 }
