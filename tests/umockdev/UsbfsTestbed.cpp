@@ -84,9 +84,9 @@ std::shared_ptr<UsbfsDevice> UsbfsTestbed::plug(std::shared_ptr<sim::VirtualCame
     GError* error = nullptr;
     // The ioctl handler goes in before the device appears, so that whoever reacts to the
     // "add" uevent finds a working node.
-    if (!umockdev_testbed_add_from_string(bed_, record(*camera, sysPath, address).c_str(),
-                                          &error) ||
-        !umockdev_testbed_attach_ioctl(bed_, node, device->handler(), &error)) {
+    if (!umockdev_testbed_attach_ioctl(bed_, node, device->handler(), &error) ||
+        !umockdev_testbed_add_from_string(bed_, record(*camera, sysPath, address).c_str(),
+                                          &error)) {
         const std::string message = error != nullptr ? error->message : "unknown error";
         g_clear_error(&error);
         throw std::runtime_error("cannot emulate " + sysPath + ": " + message);
@@ -106,8 +106,10 @@ void UsbfsTestbed::unplug(const std::shared_ptr<UsbfsDevice>& device) {
 
 void UsbfsTestbed::remove(const std::shared_ptr<UsbfsDevice>& device) {
     std::lock_guard lock(mutex_);
-    umockdev_testbed_detach_ioctl(bed_, device->devNode().c_str(), nullptr);
+    // The node goes before its handler, for the same reason in reverse: an opener that
+    // still finds the node must find the handler behind it.
     umockdev_testbed_remove_device(bed_, device->sysPath().c_str());
+    umockdev_testbed_detach_ioctl(bed_, device->devNode().c_str(), nullptr);
 }
 
 void UsbfsTestbed::setUsbfsMemoryMb(uint32_t megabytes) {
