@@ -5,7 +5,7 @@
 #include <string>
 
 #include "IspBenchFrames.h"
-#include "cameraapi/IspDispatch.h"
+#include "cameraapi/isp/kernels/IspDispatch.h"
 #include "vidscope/camera_api.h"
 
 #ifdef VIDSCOPE_BENCH_OPENCV

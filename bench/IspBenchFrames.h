@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "cameraapi/IspPipeline.h"
+#include "cameraapi/isp/IspPipeline.h"
 
 namespace vidscope::bench {
 

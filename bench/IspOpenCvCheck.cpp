@@ -7,7 +7,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "IspBenchFrames.h"
-#include "cameraapi/IspDispatch.h"
+#include "cameraapi/isp/kernels/IspDispatch.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::bench {

@@ -14,8 +14,8 @@
 #include <stop_token>
 #include <vector>
 
-#include "cameraapi/CameraContext.h"
-#include "cameraapi/CameraSlots.h"
+#include "cameraapi/device/CameraContext.h"
+#include "cameraapi/device/CameraSlots.h"
 #include "usb/host/Driver.h"
 #include "usb/host/VirtualPort.h"
 #include "vidscope/camera_api.h"

@@ -10,7 +10,7 @@
 
 #include "SlotFixture.h"
 #include "WaitUntil.h"
-#include "cameraapi/ApiCall.h"
+#include "cameraapi/api/ApiCall.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api {

@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "cameraapi/AutoExposure.h"
-#include "cameraapi/ExposureRegisters.h"
+#include "cameraapi/isp/AutoExposure.h"
+#include "cameraapi/model/ExposureRegisters.h"
 #include "sim/ResolutionTable.h"
 #include "sim/SceneRenderer.h"
 #include "sim/SensorProfile.h"

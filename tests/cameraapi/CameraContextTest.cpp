@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "SlotFixture.h"
-#include "cameraapi/ApiCall.h"
+#include "cameraapi/api/ApiCall.h"
 #include "usb/UsbDevice.h"
 #include "usb/host/Driver.h"
 #include "usb/host/VirtualPort.h"

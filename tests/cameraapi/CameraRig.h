@@ -13,8 +13,8 @@
 #include <set>
 #include <vector>
 
-#include "cameraapi/CameraContext.h"
-#include "cameraapi/CameraSlots.h"
+#include "cameraapi/device/CameraContext.h"
+#include "cameraapi/device/CameraSlots.h"
 #include "sim/BulkInSource.h"
 #include "sim/CameraFirmware.h"
 #include "usb/host/Driver.h"

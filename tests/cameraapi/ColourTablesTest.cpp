@@ -6,7 +6,7 @@
 #include <atomic>
 #include <thread>
 
-#include "cameraapi/ColourTables.h"
+#include "cameraapi/isp/ColourTables.h"
 
 namespace vidscope::api {
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "ControlFixture.h"
-#include "cameraapi/ControlChannel.h"
+#include "cameraapi/device/ControlChannel.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api::test {

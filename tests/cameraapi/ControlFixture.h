@@ -10,9 +10,9 @@
 #include <optional>
 #include <vector>
 
-#include "cameraapi/CameraContext.h"
-#include "cameraapi/CameraSlots.h"
-#include "cameraapi/ModelTable.h"
+#include "cameraapi/device/CameraContext.h"
+#include "cameraapi/device/CameraSlots.h"
+#include "cameraapi/model/ModelTable.h"
 #include "sim/CameraFirmware.h"
 #include "sim/VendorRequestHandler.h"
 #include "usb/UsbDevice.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ControlFixture.h"
-#include "cameraapi/ColourTables.h"
-#include "cameraapi/IspTables.h"
+#include "cameraapi/isp/ColourTables.h"
+#include "cameraapi/isp/IspTables.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api {

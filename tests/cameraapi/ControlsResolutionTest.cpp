@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ControlFixture.h"
-#include "cameraapi/RoiWindow.h"
+#include "cameraapi/device/RoiWindow.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api {

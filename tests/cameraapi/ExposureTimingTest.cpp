@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "cameraapi/ExposureTiming.h"
+#include "cameraapi/device/ExposureTiming.h"
 
 namespace vidscope::api {
 namespace {

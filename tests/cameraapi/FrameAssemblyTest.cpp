@@ -4,7 +4,7 @@
 
 #include "CameraRig.h"
 #include "base/Tick.h"
-#include "cameraapi/TransferRing.h"
+#include "cameraapi/device/TransferRing.h"
 
 namespace vidscope::api {
 namespace {

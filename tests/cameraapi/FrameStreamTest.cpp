@@ -11,8 +11,8 @@
 #include "CameraRig.h"
 #include "ControlFixture.h"
 #include "WaitUntil.h"
-#include "cameraapi/OutputSize.h"
-#include "cameraapi/VendorRequest.h"
+#include "cameraapi/device/OutputSize.h"
+#include "cameraapi/device/VendorRequest.h"
 #include "sim/SceneRenderer.h"
 #include "usb/UsbDevice.h"
 

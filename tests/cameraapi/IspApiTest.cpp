@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "SlotFixture.h"
-#include "cameraapi/LastError.h"
+#include "cameraapi/api/LastError.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api::test {

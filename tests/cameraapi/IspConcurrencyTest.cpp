@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "IspTestSupport.h"
-#include "cameraapi/BayerInterpolator.h"
+#include "cameraapi/isp/BayerInterpolator.h"
 
 namespace vidscope::api::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "IspTestSupport.h"
-#include "cameraapi/BayerInterpolator.h"
+#include "cameraapi/isp/BayerInterpolator.h"
 
 namespace vidscope::api::test {
 namespace {

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "IspTestSupport.h"
-#include "cameraapi/IspRowWriter.h"
-#include "cameraapi/IspTables.h"
+#include "cameraapi/isp/IspRowWriter.h"
+#include "cameraapi/isp/IspTables.h"
 
 namespace vidscope::api::test {
 namespace {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "IspTestSupport.h"
-#include "cameraapi/AutoExposure.h"
-#include "cameraapi/BayerInterpolator.h"
-#include "cameraapi/ColourTables.h"
-#include "cameraapi/DeadPixelRepair.h"
-#include "cameraapi/WhiteBalance.h"
+#include "cameraapi/isp/AutoExposure.h"
+#include "cameraapi/isp/BayerInterpolator.h"
+#include "cameraapi/isp/ColourTables.h"
+#include "cameraapi/isp/DeadPixelRepair.h"
+#include "cameraapi/isp/WhiteBalance.h"
 
 namespace vidscope::api::test {
 namespace {

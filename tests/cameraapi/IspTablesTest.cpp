@@ -2,7 +2,7 @@
 // The pipeline's tables against their formulas at the edges of every control's range.
 #include <gtest/gtest.h>
 
-#include "cameraapi/IspTables.h"
+#include "cameraapi/isp/IspTables.h"
 
 namespace vidscope::api {
 namespace {

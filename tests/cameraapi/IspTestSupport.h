@@ -6,8 +6,8 @@
 #include <random>
 #include <vector>
 
-#include "cameraapi/IspDispatch.h"
-#include "cameraapi/IspPipeline.h"
+#include "cameraapi/isp/IspPipeline.h"
+#include "cameraapi/isp/kernels/IspDispatch.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::api::test {

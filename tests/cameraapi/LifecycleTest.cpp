@@ -5,8 +5,8 @@
 #include <string>
 
 #include "CameraRig.h"
-#include "cameraapi/ModelTable.h"
-#include "cameraapi/TransferRing.h"
+#include "cameraapi/device/TransferRing.h"
+#include "cameraapi/model/ModelTable.h"
 #include "usb/UsbDevice.h"
 
 namespace vidscope::api {

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "cameraapi/ModelTable.h"
+#include "cameraapi/model/ModelTable.h"
 #include "sim/VirtualModel.h"
 
 namespace vidscope::api {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "WaitUntil.h"
-#include "cameraapi/RWLockImpl.h"
+#include "cameraapi/device/RWLockImpl.h"
 
 namespace vidscope::api {
 namespace {

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "cameraapi/CameraContext.h"
-#include "cameraapi/CameraSlots.h"
+#include "cameraapi/device/CameraContext.h"
+#include "cameraapi/device/CameraSlots.h"
 
 namespace vidscope::api::test {
 

@@ -11,7 +11,7 @@
 
 #include "CameraRig.h"
 #include "WaitUntil.h"
-#include "cameraapi/VendorRequest.h"
+#include "cameraapi/device/VendorRequest.h"
 #include "usb/UsbDevice.h"
 
 namespace vidscope::api {
