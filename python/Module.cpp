@@ -55,10 +55,6 @@ std::string controlDoc(const Control& control) {
     if (control.set != nullptr && !ControlValue::isSwitch(control))
         doc += ", " + vidscope::cli::formatNumber(control.min) + ".." +
                vidscope::cli::formatNumber(control.max);
-    if (control.set == nullptr)
-        doc += ", read only";
-    else if (control.get == nullptr)
-        doc += ", write only";
     return doc + ")";
 }
 
