@@ -11,6 +11,12 @@ Virtual cameras for trying it without hardware: VIDSCOPE_VIRTUAL_CAMERAS=3120,01
 environment, or vidscope.attach_virtual("3120,012B").
 """
 
+try:
+    import numpy  # noqa: F401 -- every frame is a NumPy array
+except ImportError as missing:
+    raise ImportError("vidscope hands out frames as NumPy arrays: install python3-numpy, or run "
+                      "the python3 it is installed for (Debian's /usr/bin/python3)") from missing
+
 from ._vidscope import (
     Camera,
     CameraError,
