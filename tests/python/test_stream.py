@@ -56,7 +56,7 @@ def test_a_stream_ends_when_it_or_its_camera_is_closed(camera):
 def test_closing_the_camera_from_another_thread_ends_a_waiting_stream(camera):
     camera.snap_mode = 2  # nothing comes without a trigger
     stream = camera.stream()
-    closer = threading.Timer(0.8, camera.close)
+    closer = threading.Timer(1.5, camera.close)
     closer.start()
     started = time.monotonic()
     assert list(stream) == []
