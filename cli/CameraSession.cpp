@@ -17,6 +17,17 @@ int CameraSession::parseIndex(const std::string_view word) {
     return static_cast<int>(CliArgs::integer(std::string(word), 0, count - 1, "camera index"));
 }
 
+CameraName CameraSession::nameOf(int index) {
+    char display[CAMERA_NAME_BUFFER_SIZE] = {};
+    char shortName[CAMERA_NAME_BUFFER_SIZE] = {};
+    CameraName name;
+    require(CameraGetName(index, display, shortName, nullptr, &name.deviceCode) >= 0,
+            "CameraGetName");
+    name.display = display;
+    name.shortName = shortName;
+    return name;
+}
+
 CameraSession::CameraSession(int index) : index_(index) {
     require(CameraInit(index), "CameraInit");
     // The camera streams its full sensor until told otherwise while the context starts at a

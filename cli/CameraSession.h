@@ -2,9 +2,17 @@
 // One camera opened for the length of a command and closed again on every way out.
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace vidscope::cli {
+
+// What the camera list shows of one attached camera.
+struct CameraName {
+    std::string display;
+    std::string shortName;
+    unsigned deviceCode = 0;
+};
 
 class CameraSession {
 public:
@@ -17,6 +25,9 @@ public:
     int index() const { return index_; }
     // The camera parses an index word: bad usage for anything but an attached camera's index.
     static int parseIndex(const std::string_view word);
+    // The names of the index-th attached camera, opened or not; ApiError when they cannot be
+    // read.
+    static CameraName nameOf(int index);
 
 private:
     int index_;

@@ -46,23 +46,6 @@ void printVerbHelp(const Verb& verb) {
     }
 }
 
-struct CameraName {
-    std::string display;
-    std::string shortName;
-    unsigned deviceCode = 0;
-};
-
-CameraName nameOf(int index) {
-    char display[CAMERA_NAME_BUFFER_SIZE] = {};
-    char shortName[CAMERA_NAME_BUFFER_SIZE] = {};
-    CameraName name;
-    require(CameraGetName(index, display, shortName, nullptr, &name.deviceCode) >= 0,
-            "CameraGetName");
-    name.display = display;
-    name.shortName = shortName;
-    return name;
-}
-
 }  // namespace
 
 int CliCommands::run(const std::vector<std::string>& args) {
@@ -120,7 +103,7 @@ int CliCommands::list(const std::vector<std::string>& words) {
     if (!args.has("--json"))
         std::printf("%d camera(s)\n", count);
     for (int i = 0; i < count; ++i) {
-        const CameraName name = nameOf(i);
+        const CameraName name = CameraSession::nameOf(i);
         if (args.has("--json")) {
             json.beginObject();
             json.key("index");
@@ -148,7 +131,7 @@ int CliCommands::info(const std::vector<std::string>& words) {
     args.expectCount(1, 1, "info INDEX [--json]");
     const CameraSession camera(CameraSession::parseIndex(args.positional()[0]));
     const int index = camera.index();
-    const CameraName name = nameOf(index);
+    const CameraName name = CameraSession::nameOf(index);
     unsigned version = 0;
     unsigned speed = 0;
     require(CameraGetFirmVersion(index, &version), "CameraGetFirmVersion");
