@@ -156,11 +156,13 @@ inline uint16x8_t mulHigh(uint16x8_t a, uint16x8_t b) {
 }
 
 // One term of an output channel: sign x (v x whole + ((v x fraction) >> 16)), plus the
-// carries marked in a 32-byte bit set (byte v / 8, bit v % 8).
+// carries marked in a 32-byte bit set (byte v / 8, bit v % 8). The sign is applied by
+// multiplying with 1 or -1, which in wrapping 16-bit lanes costs one multiply-add.
 struct NeonTerm {
-    uint16x8_t whole;
+    uint16x8_t signedWhole;  // sign x whole
     uint16x8_t fraction;
-    bool negative;
+    uint16x8_t sign;         // 1 or 0xFFFF
+    int8x16_t negatedSign;   // -1 or 1: what a carried lane's -1 is multiplied by
     const uint8_t* carries;  // null for a term without carries
 };
 
@@ -173,7 +175,9 @@ NeonRow neonRow(const CarriedProducts& products, size_t row) {
     for (size_t i = 0; i < 3; ++i) {
         const size_t k = row * 3 + i;
         const FixedTerm& f = products.terms[k];
-        r.term[i] = {vdupq_n_u16(f.whole), vdupq_n_u16(f.fraction), f.sign < 0,
+        r.term[i] = {vdupq_n_u16(static_cast<uint16_t>(f.sign * f.whole)), vdupq_n_u16(f.fraction),
+                     vdupq_n_u16(static_cast<uint16_t>(f.sign)),
+                     vdupq_n_s8(static_cast<int8_t>(-f.sign)),
                      products.carried[k] ? products.carries[k].data() : nullptr};
     }
     return r;
@@ -202,18 +206,16 @@ inline uint8x16_t mixRow(const NeonRow& row, const NeonInput (&in)[3]) {
     int8x16_t lift = vdupq_n_s8(0);
     for (size_t i = 0; i < 3; ++i) {
         const NeonTerm& t = row.term[i];
-        const uint16x8_t productLow =
-            vaddq_u16(vmulq_u16(in[i].low, t.whole), mulHigh(in[i].low, t.fraction));
-        const uint16x8_t productHigh =
-            vaddq_u16(vmulq_u16(in[i].high, t.whole), mulHigh(in[i].high, t.fraction));
-        low = t.negative ? vsubq_u16(low, productLow) : vaddq_u16(low, productLow);
-        high = t.negative ? vsubq_u16(high, productHigh) : vaddq_u16(high, productHigh);
+        low = vmlaq_u16(vmlaq_u16(low, in[i].low, t.signedWhole), mulHigh(in[i].low, t.fraction),
+                        t.sign);
+        high = vmlaq_u16(vmlaq_u16(high, in[i].high, t.signedWhole),
+                         mulHigh(in[i].high, t.fraction), t.sign);
         if (t.carries != nullptr) {
-            // -1 in the lanes whose sample is carried: a step away from zero by the sign.
+            // -1 in the lanes whose sample is carried, turned into a step away from zero.
             const uint8x16x2_t set = vld1q_u8_x2(t.carries);
             const int8x16_t hit =
                 vreinterpretq_s8_u8(vtstq_u8(vqtbl2q_u8(set, in[i].byte), in[i].bit));
-            lift = t.negative ? vaddq_s8(lift, hit) : vsubq_s8(lift, hit);
+            lift = vmlaq_s8(lift, hit, t.negatedSign);
         }
     }
     const int16x8_t sumLow = vaddq_s16(vreinterpretq_s16_u16(low), vmovl_s8(vget_low_s8(lift)));
