@@ -15,7 +15,7 @@ LAUNCHER     := $(if $(CCACHE),-DCMAKE_C_COMPILER_LAUNCHER=$(CCACHE) -DCMAKE_CXX
 export CCACHE_BASEDIR   := $(CURDIR)
 export CCACHE_NOHASHDIR := 1
 
-.PHONY: all deps configure build test run demo deb install test-asan test-tsan fuzz clean
+.PHONY: all deps configure build test run demo deb install test-asan test-tsan test-neon fuzz clean
 
 all: build
 
@@ -68,10 +68,18 @@ test-tsan:
 	$(MAKE) test BUILD=build-tsan BUILD_TYPE=RelWithDebInfo \
 	    CMAKE_FLAGS="-DVIDSCOPE_SANITIZE=thread -DVIDSCOPE_GUI=OFF -DVIDSCOPE_BENCH=OFF"
 
+# The image pipeline cross-built for ARM64 (its NEON kernels) with the kernel identity tests,
+# run under qemu-user; the tree holds only the pipeline, so no Qt, libusb or FFmpeg for ARM64.
+test-neon: deps
+	cmake -S tests/aarch64 -B build-aarch64 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+	    --toolchain $(CURDIR)/cmake/aarch64-linux-gnu.cmake $(LAUNCHER)
+	cmake --build build-aarch64 -j $(JOBS)
+	cd build-aarch64 && ctest --output-on-failure --timeout 600
+
 # libFuzzer targets need clang; `make fuzz` builds them, tests/fuzz/README.md says how to run them.
 fuzz:
 	$(MAKE) build BUILD=build-fuzz BUILD_TYPE=Debug \
 	    CMAKE_FLAGS="-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVIDSCOPE_FUZZ=ON -DVIDSCOPE_GUI=OFF -DVIDSCOPE_BENCH=OFF"
 
 clean:
-	rm -rf build build-asan build-tsan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz build-aarch64

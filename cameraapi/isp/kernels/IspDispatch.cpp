@@ -4,7 +4,12 @@
 
 #include <cstdlib>
 
+#if defined(__aarch64__)
+#include <sys/auxv.h>
+#endif
+
 #include "cameraapi/ApiLog.h"
+#include "cameraapi/isp/kernels/IspKernelsNeon.h"
 
 namespace vidscope::api {
 namespace {
@@ -20,6 +25,15 @@ bool supportsAvx2() {
 bool supportsAvx512() {
 #if defined(__x86_64__)
     return __builtin_cpu_supports("avx512bw") != 0 && __builtin_cpu_supports("avx512vbmi") != 0;
+#else
+    return false;
+#endif
+}
+
+// Linux on ARM64 always has Advanced SIMD; the check guards against a kernel that hides it.
+bool supportsNeon() {
+#if defined(__aarch64__)
+    return (getauxval(AT_HWCAP) & HWCAP_ASIMD) != 0;
 #else
     return false;
 #endif
@@ -52,6 +66,8 @@ std::vector<const IspKernels*> IspDispatch::available() {
         sets.push_back(avx2);
     if (const IspKernels* avx512 = avx512Kernels(); avx512 != nullptr && supportsAvx512())
         sets.push_back(avx512);
+    if (const IspKernels* neon = neonKernels(); neon != nullptr && supportsNeon())
+        sets.push_back(neon);
     return sets;
 }
 
