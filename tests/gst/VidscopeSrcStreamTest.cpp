@@ -48,15 +48,32 @@ TEST_F(VidscopeSrcStream, EachFormatHasTheCamerasSizeAndAFullFrame) {
     }
 }
 
-TEST_F(VidscopeSrcStream, ColourOrderOfRgbAndBgrxMatches) {
-    plug(0x303B);  // monochrome: every colour pixel is grey, so both orders must agree
-    Pipeline rgb("vidscopesrc name=src " + sinkFor("video/x-raw,format=RGB"));
-    ASSERT_TRUE(rgb.play());
-    const std::optional<Frame> a = rgb.pull();
-    ASSERT_TRUE(a);
-    for (size_t i = 0; i + 2 < a->bytes.size() && i < 3 * 4096; i += 3) {
-        ASSERT_EQ(a->bytes[i], a->bytes[i + 1]) << "pixel " << i / 3;
-        ASSERT_EQ(a->bytes[i], a->bytes[i + 2]) << "pixel " << i / 3;
+// The red patch of the virtual scene's chart, top left, as a fraction of the frame.
+constexpr double kRedPatchX = 0.12;
+constexpr double kRedPatchY = 0.11;
+
+TEST_F(VidscopeSrcStream, RgbAndBgrxPutTheRedPatchInTheirOwnChannelOrder) {
+    plug(0x3030);
+    struct Order {
+        const char* caps;
+        unsigned bytesPerPixel;
+        unsigned red;
+        unsigned blue;
+    };
+    for (const Order& order :
+         {Order{"video/x-raw,format=RGB", 3, 0, 2}, Order{"video/x-raw,format=BGRx", 4, 2, 0}}) {
+        SCOPED_TRACE(order.caps);
+        Pipeline p("vidscopesrc name=src " + sinkFor(order.caps));
+        ASSERT_TRUE(p.play());
+        const std::optional<Frame> frame = p.pull();
+        ASSERT_TRUE(frame);
+        const size_t stride = (size_t(frame->width) * order.bytesPerPixel + 3) & ~size_t(3);
+        const size_t x = size_t(frame->width * kRedPatchX);
+        const size_t y = size_t(frame->height * kRedPatchY);
+        const guint8* pixel = frame->bytes.data() + y * stride + x * order.bytesPerPixel;
+        EXPECT_GT(int(pixel[order.red]), int(pixel[order.blue]) + 30)
+            << "red " << int(pixel[order.red]) << ", blue " << int(pixel[order.blue]);
+        EXPECT_GT(int(pixel[order.red]), int(pixel[1]) + 30);
     }
 }
 
