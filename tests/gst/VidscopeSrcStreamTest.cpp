@@ -2,6 +2,8 @@
 // vidscopesrc streaming: caps and frame sizes per format, timestamps, renegotiation, cycles.
 #include <gst/video/video.h>
 
+#include <cmath>
+
 #include "tests/gst/PipelineFixture.h"
 
 namespace vidscope::gst::test {
@@ -184,6 +186,75 @@ TEST_F(VidscopeSrcStream, ResolutionChangeWhilePlayingRenegotiates) {
     ASSERT_TRUE(turned);
     EXPECT_EQ(turned->width, after->height);
     EXPECT_EQ(turned->height, after->width);
+}
+
+// Column means of a grey frame whose rows lie `stride` bytes apart.
+std::vector<double> columnMeans(const guint8* data, int width, int height, size_t stride) {
+    std::vector<double> means(size_t(width), 0.0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            means[size_t(x)] += data[size_t(y) * stride + size_t(x)];
+    }
+    for (double& mean : means)
+        mean /= height;
+    return means;
+}
+
+double correlation(const std::vector<double>& a, const std::vector<double>& b) {
+    const size_t n = std::min(a.size(), b.size());
+    double ma = 0;
+    double mb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ma += a[i];
+        mb += b[i];
+    }
+    ma /= double(n);
+    mb /= double(n);
+    double ab = 0;
+    double aa = 0;
+    double bb = 0;
+    for (size_t i = 0; i < n; ++i) {
+        ab += (a[i] - ma) * (b[i] - mb);
+        aa += (a[i] - ma) * (a[i] - ma);
+        bb += (b[i] - mb) * (b[i] - mb);
+    }
+    return ab / std::sqrt(aa * bb);
+}
+
+TEST_F(VidscopeSrcStream, RegionSetElsewhereRenegotiatesWithRowsAtTheirStride) {
+    plug(0x303B);
+    Pipeline p("vidscopesrc name=src " + sinkFor("video/x-raw,format=GRAY8"));
+    ASSERT_TRUE(p.play());
+    ASSERT_TRUE(p.pull());
+    // Another part of the program narrows the camera to a region 750 pixels wide: rows of
+    // 750 bytes, which GStreamer lays 752 bytes apart.
+    constexpr unsigned kX = 2;
+    constexpr unsigned kY = 40;
+    constexpr unsigned kWidth = 750;
+    constexpr unsigned kHeight = 400;
+    ASSERT_TRUE(CameraSetROI(0, kX, kY, kWidth, kHeight));
+    std::optional<Frame> frame;
+    for (int i = 0; i < 10 && (!frame || frame->width != int(kWidth)); ++i)
+        frame = p.pull();
+    ASSERT_TRUE(frame);
+    ASSERT_EQ(frame->width, int(kWidth));
+    ASSERT_EQ(frame->height, int(kHeight));
+    ASSERT_EQ(frame->bytes.size(), size_t(752 * kHeight));
+    const std::vector<double> streamed =
+        columnMeans(frame->bytes.data(), frame->width, frame->height, 752);
+    ASSERT_EQ(p.setState(GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+
+    // The same region queried directly, rows packed: the picture must be the same, not
+    // sheared by a row layout gone wrong.
+    ASSERT_TRUE(CameraInit(0));
+    ASSERT_TRUE(CameraSetROI(0, kX, kY, kWidth, kHeight));
+    ASSERT_TRUE(CameraPlay(0));
+    std::vector<guint8> direct(kWidth * kHeight);
+    const bool queried = CameraQueryImage(0, direct.data(), unsigned(direct.size()),
+                                          CAMERA_FORMAT_GRAY8 | CAMERA_QUERY_RESET_STREAM);
+    CameraFree(0);
+    ASSERT_TRUE(queried) << CameraGetErrorName(CameraGetLastError());
+    EXPECT_GT(correlation(streamed, columnMeans(direct.data(), kWidth, kHeight, kWidth)), 0.95);
 }
 
 TEST_F(VidscopeSrcStream, FormatPropertyNarrowsTheCaps) {
