@@ -2,6 +2,7 @@
 // The one camera a vidscopesrc streams from: opening it, its layout, and each frame query.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -40,6 +41,8 @@ public:
     void stop();
     // Ends a frame wait in another thread at once.
     void abortWait();
+    // The next query drops what the ring gathered meanwhile (after a pause, say).
+    void dropStaleFrames() { restart_ = true; }
 
     CameraLayout layout() const;
     // Bytes a query for `flags` writes at the current size; 0 when the camera cannot say.
@@ -55,7 +58,7 @@ private:
     int firstVirtual_ = -1;
     std::string attachedCodes_;
     std::string message_;
-    bool restart_ = true;
+    std::atomic<bool> restart_{true};
     int lastError_ = -1;
     unsigned consecutiveTimeouts_ = 0;
 };

@@ -350,6 +350,8 @@ gboolean unlock(GstBaseSrc* src) {
 gboolean unlockStop(GstBaseSrc* src) {
     SourceState& s = stateOf(src);
     s.flushing = false;
+    // Frames that waited in the camera through a pause or flush are stale when it resumes.
+    s.camera.dropStaleFrames();
     if (GstBufferPool* pool = gst_base_src_get_buffer_pool(src)) {
         gst_buffer_pool_set_flushing(pool, FALSE);
         gst_object_unref(pool);
@@ -384,7 +386,7 @@ void finishFrame(GstBaseSrc* src, SourceState& s, GstBuffer* buffer) {
     GST_BUFFER_OFFSET(buffer) = number;
     GST_BUFFER_OFFSET_END(buffer) = number + 1;
 
-    // The measured interval is the latency: report it again when it moved by a quarter.
+    // The measured interval is the latency: report it again when it moved by half.
     GstClock* clock = gst_element_get_clock(GST_ELEMENT(src));
     if (clock == nullptr)
         return;
@@ -398,7 +400,7 @@ void finishFrame(GstBaseSrc* src, SourceState& s, GstBuffer* buffer) {
         s.frameInterval = smoothed;
         const GstClockTime reported = s.reportedLatency.load();
         if (GST_CLOCK_TIME_IS_VALID(reported) &&
-            (smoothed > reported + reported / 4 || smoothed + smoothed / 4 < reported))
+            (smoothed > reported + reported / 2 || smoothed + smoothed / 2 < reported))
             gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
     }
     s.lastArrival = now;

@@ -281,8 +281,18 @@ TEST_F(VidscopeSrcStream, PlayingNullCyclesFreeTheCameraEachTime) {
         ASSERT_TRUE(CameraInit(0));
         ASSERT_TRUE(CameraFree(0));
     }
-    // Straight from PLAYING to NULL while frames are pending downstream.
+    // Paused and resumed: the stream picks up again with time running on.
     ASSERT_TRUE(p.play());
+    const std::optional<Frame> before = p.pull();
+    ASSERT_TRUE(before);
+    ASSERT_EQ(gst_element_set_state(p.element(), GST_STATE_PAUSED), GST_STATE_CHANGE_NO_PREROLL);
+    ASSERT_TRUE(p.play());
+    std::optional<Frame> resumed;
+    for (int i = 0; i < 8; ++i)
+        resumed = p.pull();
+    ASSERT_TRUE(resumed);
+    EXPECT_GT(resumed->pts, before->pts);
+    // Straight from PLAYING to NULL while frames are pending downstream.
     ASSERT_EQ(p.setState(GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
 }
 
