@@ -10,19 +10,26 @@
 #include <optional>
 #include <string>
 
+#include "gst/SourceBuffers.h"
 #include "gst/SourceCamera.h"
 #include "gst/SourceCaps.h"
 #include "gst/SourceControls.h"
+#include "gst/SourceState.h"
 
-GST_DEBUG_CATEGORY_STATIC(vidscope_src_debug);
+GST_DEBUG_CATEGORY(vidscope_src_debug);
 #define GST_CAT_DEFAULT vidscope_src_debug
 
 using vidscope::gst::CameraLayout;
+using vidscope::gst::finishFrame;
+using vidscope::gst::kPoolMinBuffers;
 using vidscope::gst::OutputFormat;
 using vidscope::gst::OutputLayout;
+using vidscope::gst::postDrop;
 using vidscope::gst::SourceCamera;
 using vidscope::gst::SourceCaps;
 using vidscope::gst::SourceControls;
+using vidscope::gst::SourceState;
+using vidscope::gst::spreadRows;
 
 namespace {
 
@@ -37,10 +44,6 @@ enum Property : unsigned {
 
 // The format property: 0 lets negotiation choose.
 enum FormatChoice { kFormatAuto, kFormatGray8, kFormatRgb, kFormatBgrx, kFormatBayer };
-
-// Buffers the pool keeps ready; it grows without limit beyond that, because encoders hold
-// dozens of frames and a bound would stall the stream.
-constexpr guint kPoolMinBuffers = 4;
 
 std::optional<OutputFormat> formatOf(int choice) {
     switch (choice) {
@@ -71,32 +74,6 @@ GType formatChoiceType() {
     }
     return type;
 }
-
-// Everything the element keeps, as a C++ object owned by the GObject (created in init,
-// deleted in finalize).
-struct SourceState {
-    SourceControls controls{kPropFirstControl};
-    // Guards the settings below and the camera's opening and closing against caps and latency
-    // queries from other threads.
-    std::mutex mutex;
-    SourceCamera camera;
-    int cameraIndex = -1;
-    std::string virtualCodes;
-    int format = kFormatAuto;
-
-    // Streaming thread only, after negotiation.
-    std::optional<OutputLayout> output;
-    unsigned queryBytes = 0;
-    bool videoMeta = false;
-    GstClockTime lastArrival = GST_CLOCK_TIME_NONE;
-
-    std::atomic<bool> flushing{false};
-    std::atomic<guint64> delivered{0};
-    std::atomic<guint64> dropped{0};
-    // One frame's interval, measured; the latency reported from it.
-    std::atomic<GstClockTime> frameInterval{GST_CLOCK_TIME_NONE};
-    std::atomic<GstClockTime> reportedLatency{GST_CLOCK_TIME_NONE};
-};
 
 }  // namespace
 
@@ -275,44 +252,8 @@ gboolean setCaps(GstBaseSrc* src, GstCaps* caps) {
     return TRUE;
 }
 
-// The buffer size the pool hands out: enough for what the camera writes and for the rows as
-// the caps promise them.
-gsize bufferBytes(const SourceState& s) {
-    const gsize promised = gsize(s.output->defaultStride()) * s.output->height;
-    return std::max<gsize>(promised, s.queryBytes);
-}
-
-gboolean decideAllocation(GstBaseSrc* src, GstQuery* query) {
-    SourceState& s = stateOf(src);
-    if (!s.output)
-        return FALSE;
-    // Packed rows can go downstream as they are when it reads strides from a video meta.
-    s.videoMeta = s.output->format != OutputFormat::kBayer &&
-                  gst_query_find_allocation_meta(query, GST_VIDEO_META_API_TYPE, nullptr);
-    guint minBuffers = kPoolMinBuffers;
-    if (gst_query_get_n_allocation_pools(query) > 0) {
-        guint size = 0;
-        guint min = 0;
-        guint max = 0;
-        gst_query_parse_nth_allocation_pool(query, 0, nullptr, &size, &min, &max);
-        minBuffers = std::max(minBuffers, min);
-    }
-    GstCaps* caps = nullptr;
-    gst_query_parse_allocation(query, &caps, nullptr);
-    const gsize size = bufferBytes(s);
-    GstBufferPool* pool = gst_buffer_pool_new();
-    GstStructure* config = gst_buffer_pool_get_config(pool);
-    gst_buffer_pool_config_set_params(config, caps, guint(size), minBuffers, 0);
-    if (!gst_buffer_pool_set_config(pool, config)) {
-        gst_object_unref(pool);
-        return FALSE;
-    }
-    if (gst_query_get_n_allocation_pools(query) > 0)
-        gst_query_set_nth_allocation_pool(query, 0, pool, guint(size), minBuffers, 0);
-    else
-        gst_query_add_allocation_pool(query, pool, guint(size), minBuffers, 0);
-    gst_object_unref(pool);
-    return TRUE;
+gboolean decideAllocationOf(GstBaseSrc* src, GstQuery* query) {
+    return vidscope::gst::decideAllocation(stateOf(src), query);
 }
 
 gboolean query(GstBaseSrc* src, GstQuery* q) {
@@ -357,68 +298,6 @@ gboolean unlockStop(GstBaseSrc* src) {
         gst_object_unref(pool);
     }
     return TRUE;
-}
-
-// Lays packed rows out at the stride the caps promise, last row first so that nothing is
-// overwritten before it has moved: the frame stays in the buffer it was read into.
-void spreadRows(guint8* data, const OutputLayout& output) {
-    const gsize packed = output.packedStride();
-    const gsize stride = output.defaultStride();
-    for (gsize row = output.height; row-- > 1;)
-        std::memmove(data + row * stride, data + row * packed, packed);
-}
-
-void finishFrame(GstBaseSrc* src, SourceState& s, GstBuffer* buffer) {
-    const OutputLayout& output = *s.output;
-    if (s.videoMeta) {
-        gst_buffer_resize(buffer, 0, gssize(output.packedStride()) * output.height);
-        gsize offsets[GST_VIDEO_MAX_PLANES] = {0};
-        gint strides[GST_VIDEO_MAX_PLANES] = {gint(output.packedStride())};
-        const GstVideoFormat format = output.format == OutputFormat::kGray8 ? GST_VIDEO_FORMAT_GRAY8
-                                      : output.format == OutputFormat::kRgb ? GST_VIDEO_FORMAT_RGB
-                                                                            : GST_VIDEO_FORMAT_BGRx;
-        gst_buffer_add_video_meta_full(buffer, GST_VIDEO_FRAME_FLAG_NONE, format, output.width,
-                                       output.height, 1, offsets, strides);
-    } else {
-        gst_buffer_resize(buffer, 0, gssize(output.defaultStride()) * output.height);
-    }
-    const guint64 number = s.delivered++;
-    GST_BUFFER_OFFSET(buffer) = number;
-    GST_BUFFER_OFFSET_END(buffer) = number + 1;
-
-    // The measured interval is the latency: report it again when it moved by half.
-    GstClock* clock = gst_element_get_clock(GST_ELEMENT(src));
-    if (clock == nullptr)
-        return;
-    const GstClockTime now = gst_clock_get_time(clock);
-    gst_object_unref(clock);
-    if (GST_CLOCK_TIME_IS_VALID(s.lastArrival) && now > s.lastArrival) {
-        const GstClockTime interval = now - s.lastArrival;
-        const GstClockTime old = s.frameInterval.load();
-        const GstClockTime smoothed =
-            GST_CLOCK_TIME_IS_VALID(old) ? (old * 7 + interval) / 8 : interval;
-        s.frameInterval = smoothed;
-        const GstClockTime reported = s.reportedLatency.load();
-        if (GST_CLOCK_TIME_IS_VALID(reported) &&
-            (smoothed > reported + reported / 2 || smoothed + smoothed / 2 < reported))
-            gst_element_post_message(GST_ELEMENT(src), gst_message_new_latency(GST_OBJECT(src)));
-    }
-    s.lastArrival = now;
-}
-
-void postDrop(GstBaseSrc* src, SourceState& s, const char* reason) {
-    const guint64 dropped = ++s.dropped;
-    GST_DEBUG_OBJECT(src, "camera dropped a frame (%s), %" G_GUINT64_FORMAT " so far", reason,
-                     dropped);
-    GstClockTime running = GST_CLOCK_TIME_NONE;
-    if (GstClock* clock = gst_element_get_clock(GST_ELEMENT(src))) {
-        running = gst_clock_get_time(clock) - gst_element_get_base_time(GST_ELEMENT(src));
-        gst_object_unref(clock);
-    }
-    GstMessage* message =
-        gst_message_new_qos(GST_OBJECT(src), TRUE, running, running, running, GST_CLOCK_TIME_NONE);
-    gst_message_set_qos_stats(message, GST_FORMAT_BUFFERS, s.delivered.load(), dropped);
-    gst_element_post_message(GST_ELEMENT(src), message);
 }
 
 // The camera's size or the format property changed since the caps were set.
@@ -548,7 +427,7 @@ static void gst_vidscope_src_class_init(GstVidscopeSrcClass* klass) {
     base->stop = stop;
     base->get_caps = getCaps;
     base->set_caps = setCaps;
-    base->decide_allocation = decideAllocation;
+    base->decide_allocation = decideAllocationOf;
     base->query = query;
     base->unlock = unlock;
     base->unlock_stop = unlockStop;
@@ -557,7 +436,7 @@ static void gst_vidscope_src_class_init(GstVidscopeSrcClass* klass) {
 }
 
 static void gst_vidscope_src_init(GstVidscopeSrc* self) {
-    self->state = new SourceState;
+    self->state = new SourceState(kPropFirstControl);
     gst_base_src_set_live(GST_BASE_SRC(self), TRUE);
     gst_base_src_set_format(GST_BASE_SRC(self), GST_FORMAT_TIME);
     gst_base_src_set_do_timestamp(GST_BASE_SRC(self), TRUE);
