@@ -188,12 +188,13 @@ TEST_F(VidscopeSrcStream, ResolutionChangeWhilePlayingRenegotiates) {
     EXPECT_EQ(turned->height, after->width);
 }
 
-// Column means of a grey frame whose rows lie `stride` bytes apart.
-std::vector<double> columnMeans(const guint8* data, int width, int height, size_t stride) {
+// Column means of the first byte of each pixel, rows `stride` bytes apart.
+std::vector<double> columnMeans(const guint8* data, int width, int height, size_t stride,
+                                size_t bytesPerPixel = 1) {
     std::vector<double> means(size_t(width), 0.0);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
-            means[size_t(x)] += data[size_t(y) * stride + size_t(x)];
+            means[size_t(x)] += data[size_t(y) * stride + size_t(x) * bytesPerPixel];
     }
     for (double& mean : means)
         mean /= height;
@@ -221,40 +222,62 @@ double correlation(const std::vector<double>& a, const std::vector<double>& b) {
     return ab / std::sqrt(aa * bb);
 }
 
-TEST_F(VidscopeSrcStream, RegionSetElsewhereRenegotiatesWithRowsAtTheirStride) {
-    plug(0x303B);
-    Pipeline p("vidscopesrc name=src " + sinkFor("video/x-raw,format=GRAY8"));
-    ASSERT_TRUE(p.play());
-    ASSERT_TRUE(p.pull());
-    // Another part of the program narrows the camera to a region 750 pixels wide: rows of
-    // 750 bytes, which GStreamer lays 752 bytes apart.
-    constexpr unsigned kX = 2;
-    constexpr unsigned kY = 40;
-    constexpr unsigned kWidth = 750;
-    constexpr unsigned kHeight = 400;
-    ASSERT_TRUE(CameraSetROI(0, kX, kY, kWidth, kHeight));
-    std::optional<Frame> frame;
-    for (int i = 0; i < 10 && (!frame || frame->width != int(kWidth)); ++i)
-        frame = p.pull();
-    ASSERT_TRUE(frame);
-    ASSERT_EQ(frame->width, int(kWidth));
-    ASSERT_EQ(frame->height, int(kHeight));
-    ASSERT_EQ(frame->bytes.size(), size_t(752 * kHeight));
-    const std::vector<double> streamed =
-        columnMeans(frame->bytes.data(), frame->width, frame->height, 752);
-    ASSERT_EQ(p.setState(GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+// A region 750 pixels wide gives grey rows of 750 bytes, which GStreamer lays 752 bytes apart
+// unless the element describes them in a video meta.
+constexpr unsigned kRoiX = 2;
+constexpr unsigned kRoiY = 40;
+constexpr unsigned kRoiWidth = 750;
+constexpr unsigned kRoiHeight = 400;
 
-    // The same region queried directly, rows packed: the picture must be the same, not
-    // sheared by a row layout gone wrong.
-    ASSERT_TRUE(CameraInit(0));
-    ASSERT_TRUE(CameraSetROI(0, kX, kY, kWidth, kHeight));
-    ASSERT_TRUE(CameraPlay(0));
-    std::vector<guint8> direct(kWidth * kHeight);
-    const bool queried = CameraQueryImage(0, direct.data(), unsigned(direct.size()),
+// The region as the camera sends it straight, rows packed: column means of its grey picture.
+std::vector<double> directRegionColumns() {
+    std::vector<guint8> direct(kRoiWidth * kRoiHeight);
+    if (!CameraInit(0))
+        return {};
+    const bool queried = CameraSetROI(0, kRoiX, kRoiY, kRoiWidth, kRoiHeight) && CameraPlay(0) &&
+                         CameraQueryImage(0, direct.data(), unsigned(direct.size()),
                                           CAMERA_FORMAT_GRAY8 | CAMERA_QUERY_RESET_STREAM);
     CameraFree(0);
-    ASSERT_TRUE(queried) << CameraGetErrorName(CameraGetLastError());
-    EXPECT_GT(correlation(streamed, columnMeans(direct.data(), kWidth, kHeight, kWidth)), 0.95);
+    if (!queried)
+        return {};
+    return columnMeans(direct.data(), kRoiWidth, kRoiHeight, kRoiWidth);
+}
+
+TEST_F(VidscopeSrcStream, RegionSetElsewhereRenegotiatesWithRowsAtTheirStride) {
+    plug(0x303B);
+    struct Path {
+        const char* tail;  // after the source
+        size_t stride;     // of the frame the sink receives
+        size_t bytesPerPixel;
+    };
+    // Spread in place for the sink, and packed with a video meta for videoconvert, which
+    // asks for one and writes its own rows for the sink.
+    for (const Path& path :
+         {Path{"! video/x-raw,format=GRAY8 ! appsink name=sink sync=false max-buffers=4", 752, 1},
+          Path{"! video/x-raw,format=GRAY8 ! videoconvert ! video/x-raw,format=RGB ! appsink "
+               "name=sink sync=false max-buffers=4",
+               2252, 3}}) {
+        SCOPED_TRACE(path.tail);
+        Pipeline p(std::string("vidscopesrc name=src ") + path.tail);
+        ASSERT_TRUE(p.play());
+        ASSERT_TRUE(p.pull());
+        // Another part of the program narrows the camera meanwhile.
+        ASSERT_TRUE(CameraSetROI(0, kRoiX, kRoiY, kRoiWidth, kRoiHeight));
+        std::optional<Frame> frame;
+        for (int i = 0; i < 10 && (!frame || frame->width != int(kRoiWidth)); ++i)
+            frame = p.pull();
+        ASSERT_TRUE(frame);
+        ASSERT_EQ(frame->width, int(kRoiWidth));
+        ASSERT_EQ(frame->height, int(kRoiHeight));
+        ASSERT_EQ(frame->bytes.size(), path.stride * kRoiHeight);
+        const std::vector<double> streamed = columnMeans(
+            frame->bytes.data(), frame->width, frame->height, path.stride, path.bytesPerPixel);
+        ASSERT_EQ(p.setState(GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+        // The same picture, not one sheared by a row layout gone wrong.
+        const std::vector<double> direct = directRegionColumns();
+        ASSERT_EQ(direct.size(), size_t(kRoiWidth)) << CameraGetErrorName(CameraGetLastError());
+        EXPECT_GT(correlation(streamed, direct), 0.95);
+    }
 }
 
 TEST_F(VidscopeSrcStream, FormatPropertyNarrowsTheCaps) {
