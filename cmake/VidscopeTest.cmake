@@ -3,8 +3,7 @@
 function(vidscope_test_dir name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     add_executable(${name} ${sources})
-    target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main Threads::Threads)
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT
-                         "VIDSCOPE_VIRTUAL_UNPACED=1;VIDSCOPE_VIRTUAL_DIR=${CMAKE_BINARY_DIR}/virtual-state;VIDSCOPE_LIBUSB=0")
+    target_link_libraries(${name} PRIVATE ${ARGN} vidscope_test_environment GTest::gtest
+                                          GTest::gtest_main Threads::Threads)
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

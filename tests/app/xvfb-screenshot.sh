@@ -10,6 +10,7 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work"
 printf '[Language]\nLang=1\n' > setting.ini
+export VIDSCOPE_VIRTUAL_DIR="$work"
 
 # Inside the X session: start the program, give it time to stream, photograph the screen.
 cat > session.sh <<'INNER'
