@@ -41,6 +41,9 @@ struct FirmwareOptions {
     // Programmed at the factory (a fresh EEPROM only); empty: no custom name.
     std::string customName;
     bool stampFrameNumbers = true;
+    // The number again in the last bytes, for tests that must tell a whole frame from one
+    // joined out of two; off by default, as it lights four pixels at the picture's corner.
+    bool stampFrameEnds = false;
 };
 
 // One camera's firmware. Install vendorHandler() and bulkSource() into the USB device; the

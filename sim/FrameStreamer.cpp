@@ -31,7 +31,7 @@ FrameStreamer::FrameStreamer(const SensorProfile& profile, SensorRegisters& regi
       io_(io),
       options_(options),
       scene_(profile.model(), std::move(stuckSites), seed) {
-    scene_.setStampFrameNumbers(options.stampFrameNumbers);
+    scene_.setStampFrameNumbers(options.stampFrameNumbers, options.stampFrameEnds);
     powerOn();
 }
 

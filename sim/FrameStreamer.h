@@ -33,6 +33,7 @@ struct StreamStats {
 struct StreamOptions {
     bool unpaced = false;  // as fast as the host reads
     bool stampFrameNumbers = true;
+    bool stampFrameEnds = false;
 };
 
 // Frames fill whatever transfers the host queues: a transfer ends when full or where the frame

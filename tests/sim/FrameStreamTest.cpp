@@ -186,7 +186,9 @@ TEST(FrameStream, StalledTransfersLoseNothingAndFailedOnesLoseTheirBytes) {
 // what each kind does to that frame shows in the transfers and in the stream's counts.
 TEST(FrameStream, FaultsStrikeTheTransferCarryingTheChosenByte) {
     ScratchDirectory dir;
-    auto fw = makeCamera(0x0030, dir);
+    FirmwareOptions options;
+    options.stampFrameEnds = true;
+    auto fw = makeCamera(0x0030, dir, options);
     auto source = fw->bulkSource();
     std::vector<uint8_t> buffer(100000);
     using V = std::vector<uint32_t>;
@@ -209,6 +211,8 @@ TEST(FrameStream, FaultsStrikeTheTransferCarryingTheChosenByte) {
     Collected next = collectFrame(*source, 100000);
     EXPECT_EQ(lengths(next), whole);
     EXPECT_EQ(stampOf(next), 3u);
+    EXPECT_EQ(SceneRenderer::readTailStamp(next.frame), 3u) << "both ends carry the number";
+    EXPECT_NE(SceneRenderer::readTailStamp(cut.frame), 1u);
 
     // A stall at byte 0 loses nothing; two in a row are two failed transfers.
     fw->faults().failInFrame({4, 0, FrameFault::Stall, 2});
