@@ -89,6 +89,7 @@ public:
     SensorState sensorState() const { return streamer_->sensorState(); }
     FrameGeometry geometry() const { return resolutions_.geometry(); }
     StreamStats streamStats() const { return streamer_->stats(); }
+    double pacedFrameRate() const { return streamer_->pacedFrameRate(); }
     bool streaming() const { return streamer_->streaming(); }
     bool firmwareErased() const { return dispatcher_->firmwareErased(); }
     // Sites of this camera that read full scale whatever the light.

@@ -43,6 +43,18 @@ FrameStreamer::Clock::duration FrameStreamer::busTime(size_t bytes) const {
     return micros(static_cast<double>(bytes) / busBytesPerMicrosecond());
 }
 
+FrameStreamer::Clock::duration FrameStreamer::continuousFrameDuration(const SensorState& state,
+                                                                      size_t bytes) const {
+    return std::max(micros(state.timing.framePeriodUs()), busTime(bytes));
+}
+
+double FrameStreamer::pacedFrameRate() const {
+    const FrameGeometry geometry = resolutions_.geometry();
+    const auto period =
+        continuousFrameDuration(profile_.state(registers_, geometry), geometry.frameBytes());
+    return 1.0 / std::chrono::duration<double>(period).count();
+}
+
 SensorState FrameStreamer::sensorState() const {
     return profile_.state(registers_, resolutions_.geometry());
 }
@@ -217,7 +229,7 @@ FrameStreamer::Step FrameStreamer::startFrame(std::unique_lock<std::mutex>& lock
         triggers_.pop_front();
         f.duration = std::max(micros(state.timing.readoutUs()), bus);
     } else {
-        f.duration = std::max(micros(state.timing.framePeriodUs()), bus);
+        f.duration = continuousFrameDuration(state, f.length);
         f.start = nextStartValid_ ? nextStart_ : now;
         // Frames the sensor made while nobody read them are lost in its small FIFO.
         if (nextStartValid_ && !options_.unpaced && now > f.start + f.duration) {

@@ -71,6 +71,9 @@ public:
     SensorState sensorState() const;
     const ScenePainter& painter() const { return scene_.painter(); }
     double busBytesPerMicrosecond() const;
+    // Frames per second the free-running sensor sends at its current settings: its frame
+    // period, or the bus time of a frame when that is longer.
+    double pacedFrameRate() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -104,6 +107,7 @@ private:
                     Clock::time_point deadline);
     void wake();
     Clock::duration busTime(size_t bytes) const;
+    Clock::duration continuousFrameDuration(const SensorState& state, size_t bytes) const;
     Clock::time_point readyTime(size_t endOffset) const;
 
     const SensorProfile& profile_;
