@@ -56,6 +56,7 @@ CameraFirmware::CameraFirmware(const VirtualModel& model, FirmwareOptions option
     StreamOptions stream;
     stream.unpaced = options_.unpaced.value_or(unpacedFromEnvironment());
     stream.stampFrameNumbers = options_.stampFrameNumbers;
+    stream.stampFrameEnds = options_.stampFrameEnds;
     streamer_ = std::make_unique<FrameStreamer>(profile_, registers_, resolutions_, faults_, io_,
                                                 stuckSites_,
                                                 hashOf(model.productId, options_.instance), stream);

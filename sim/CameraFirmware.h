@@ -41,6 +41,9 @@ struct FirmwareOptions {
     // Programmed at the factory (a fresh EEPROM only); empty: no custom name.
     std::string customName;
     bool stampFrameNumbers = true;
+    // The number again in the last bytes, for tests that must tell a whole frame from one
+    // joined out of two; off by default, as it lights four pixels at the picture's corner.
+    bool stampFrameEnds = false;
 };
 
 // One camera's firmware. Install vendorHandler() and bulkSource() into the USB device; the
@@ -86,6 +89,7 @@ public:
     SensorState sensorState() const { return streamer_->sensorState(); }
     FrameGeometry geometry() const { return resolutions_.geometry(); }
     StreamStats streamStats() const { return streamer_->stats(); }
+    double pacedFrameRate() const { return streamer_->pacedFrameRate(); }
     bool streaming() const { return streamer_->streaming(); }
     bool firmwareErased() const { return dispatcher_->firmwareErased(); }
     // Sites of this camera that read full scale whatever the light.

@@ -31,6 +31,11 @@ void FaultInjector::scheduleUnplug(UnplugPoint point) {
     unplug_ = point;
 }
 
+void FaultInjector::failInFrame(FrameFaultPlan plan) {
+    std::lock_guard lock(mutex_);
+    frameFault_ = plan;
+}
+
 void FaultInjector::clear() {
     std::lock_guard lock(mutex_);
     vendor_.clear();
@@ -38,6 +43,7 @@ void FaultInjector::clear() {
     resizedFrames_ = 0;
     silentUntil_ = {};
     unplug_.reset();
+    frameFault_.reset();
 }
 
 std::optional<ControlOutcome> FaultInjector::takeVendorFault(uint8_t request) {
@@ -81,6 +87,30 @@ std::optional<UnplugPoint> FaultInjector::plannedUnplug() const {
 void FaultInjector::unplugDone() {
     std::lock_guard lock(mutex_);
     unplug_.reset();
+}
+
+std::optional<FrameFaultPlan> FaultInjector::plannedFrameFault() const {
+    std::lock_guard lock(mutex_);
+    return frameFault_;
+}
+
+void FaultInjector::frameFaultDone(uint32_t frame) {
+    std::lock_guard lock(mutex_);
+    if (!frameFault_)
+        return;
+    const FrameFaultPlan plan = *frameFault_;
+    frameFault_.reset();
+    struckFrame_ = frame;
+    if (plan.count > 1 && (plan.fault == FrameFault::Error || plan.fault == FrameFault::Stall)) {
+        transferOutcome_ =
+            plan.fault == FrameFault::Error ? BulkOutcome::Error : BulkOutcome::Stall;
+        transferFaults_ = plan.count - 1;
+    }
+}
+
+std::optional<uint32_t> FaultInjector::struckFrame() const {
+    std::lock_guard lock(mutex_);
+    return struckFrame_;
 }
 
 }  // namespace vidscope::sim

@@ -31,7 +31,7 @@ FrameStreamer::FrameStreamer(const SensorProfile& profile, SensorRegisters& regi
       io_(io),
       options_(options),
       scene_(profile.model(), std::move(stuckSites), seed) {
-    scene_.setStampFrameNumbers(options.stampFrameNumbers);
+    scene_.setStampFrameNumbers(options.stampFrameNumbers, options.stampFrameEnds);
     powerOn();
 }
 
@@ -41,6 +41,18 @@ double FrameStreamer::busBytesPerMicrosecond() const {
 
 FrameStreamer::Clock::duration FrameStreamer::busTime(size_t bytes) const {
     return micros(static_cast<double>(bytes) / busBytesPerMicrosecond());
+}
+
+FrameStreamer::Clock::duration FrameStreamer::continuousFrameDuration(const SensorState& state,
+                                                                      size_t bytes) const {
+    return std::max(micros(state.timing.framePeriodUs()), busTime(bytes));
+}
+
+double FrameStreamer::pacedFrameRate() const {
+    const FrameGeometry geometry = resolutions_.geometry();
+    const auto period =
+        continuousFrameDuration(profile_.state(registers_, geometry), geometry.frameBytes());
+    return 1.0 / std::chrono::duration<double>(period).count();
 }
 
 SensorState FrameStreamer::sensorState() const {
@@ -79,10 +91,7 @@ BulkResult FrameStreamer::readLocked(std::unique_lock<std::mutex>& lock, std::sp
         if ((unplug == UnplugPoint::FrameBoundary && atBoundary) ||
             (unplug == UnplugPoint::MidFrame && pastHalf)) {
             faults_.unplugDone();
-            connected_ = false;
-            frame_.active = false;
-            unplugged = true;
-            VS_LOG(firmwareLog(), Info) << "planned unplug after " << frame_.sent << " bytes";
+            unplugNow(unplugged);
             return {BulkOutcome::Disconnected, 0};
         }
         if (zeroLengthPending_) {
@@ -102,6 +111,8 @@ BulkResult FrameStreamer::readLocked(std::unique_lock<std::mutex>& lock, std::sp
             sleepUntil(lock, cancel, deadline);
             continue;
         }
+        if (const auto plan = frameFaultWithin(n))
+            return commitFrameFault(*plan, buffer, unplugged);
         scene_.copy(frame_.number, frame_.sent, buffer.first(n));
         frame_.sent += n;
         if (frame_.sent == frame_.length) {
@@ -112,10 +123,62 @@ BulkResult FrameStreamer::readLocked(std::unique_lock<std::mutex>& lock, std::sp
     }
 }
 
+void FrameStreamer::unplugNow(bool& unplugged) {
+    VS_LOG(firmwareLog(), Info) << "planned unplug after " << frame_.sent << " bytes";
+    if (frame_.active && frame_.sent > 0)
+        ++stats_.framesDamaged;
+    connected_ = false;
+    frame_.active = false;
+    unplugged = true;
+}
+
+std::optional<FrameFaultPlan> FrameStreamer::frameFaultWithin(size_t n) const {
+    auto plan = faults_.plannedFrameFault();
+    if (!plan || !frame_.active || frame_.length == 0 || frame_.number < plan->frame)
+        return std::nullopt;
+    if (frame_.number > plan->frame) {
+        // Not the frame aimed at, which was never sent: this one takes the fault at once.
+        plan->offset = frame_.sent;
+        return plan;
+    }
+    const size_t target = std::min(plan->offset, frame_.length - 1);
+    if (target < frame_.sent || target >= frame_.sent + n)
+        return std::nullopt;
+    plan->offset = target;
+    return plan;
+}
+
+BulkResult FrameStreamer::commitFrameFault(const FrameFaultPlan& plan, std::span<uint8_t> buffer,
+                                           bool& unplugged) {
+    faults_.frameFaultDone(frame_.number);
+    VS_LOG(firmwareLog(), Info) << "fault in frame " << frame_.number << " at byte " << plan.offset;
+    switch (plan.fault) {
+        case FrameFault::Error:
+            return failTransfer(BulkOutcome::Error, buffer.size());
+        case FrameFault::Stall:
+            return failTransfer(BulkOutcome::Stall, buffer.size());
+        case FrameFault::Disconnect:
+            unplugNow(unplugged);
+            return {BulkOutcome::Disconnected, 0};
+        case FrameFault::ShortEnd:
+            break;
+    }
+    // The transfer comes back short (empty when the frame ends at its first byte), which the
+    // host takes for the end of the frame.
+    const size_t carried = plan.offset - frame_.sent;
+    scene_.copy(frame_.number, frame_.sent, buffer.first(carried));
+    frame_.sent = plan.offset;
+    frame_.length = plan.offset;
+    frame_.damaged = true;
+    endFrame();
+    return {BulkOutcome::Data, static_cast<uint32_t>(carried)};
+}
+
 BulkResult FrameStreamer::failTransfer(BulkOutcome outcome, size_t bufferSize) {
     // A halted endpoint keeps its data; a broken transfer loses what it carried.
     if (outcome == BulkOutcome::Error && frame_.active) {
         const size_t lost = std::min(bufferSize, frame_.length - frame_.sent);
+        frame_.damaged = frame_.damaged || lost > 0;
         frame_.sent += lost;
         if (frame_.sent == frame_.length) {
             endFrame();
@@ -166,7 +229,7 @@ FrameStreamer::Step FrameStreamer::startFrame(std::unique_lock<std::mutex>& lock
         triggers_.pop_front();
         f.duration = std::max(micros(state.timing.readoutUs()), bus);
     } else {
-        f.duration = std::max(micros(state.timing.framePeriodUs()), bus);
+        f.duration = continuousFrameDuration(state, f.length);
         f.start = nextStartValid_ ? nextStart_ : now;
         // Frames the sensor made while nobody read them are lost in its small FIFO.
         if (nextStartValid_ && !options_.unpaced && now > f.start + f.duration) {
@@ -194,7 +257,10 @@ FrameStreamer::Clock::time_point FrameStreamer::readyTime(size_t endOffset) cons
 }
 
 void FrameStreamer::endFrame() {
-    ++stats_.framesCompleted;
+    if (frame_.damaged)
+        ++stats_.framesDamaged;
+    else
+        ++stats_.framesCompleted;
     frame_.active = false;
     nextStartValid_ = frame_.trigger == TriggerState::Continuous;
     nextStart_ = frame_.start + frame_.duration;

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "sim/BulkInSource.h"
@@ -23,6 +24,7 @@ namespace vidscope::sim {
 struct StreamStats {
     uint64_t framesStarted = 0;
     uint64_t framesCompleted = 0;  // every byte sent
+    uint64_t framesDamaged = 0;    // ended, but a failed transfer or a fault lost some bytes
     uint64_t framesDropped = 0;    // produced while the host was not reading
     uint64_t framesTruncated = 0;  // cut short by a change of size, mode or stream state
     uint32_t nextFrameNumber = 0;
@@ -31,6 +33,7 @@ struct StreamStats {
 struct StreamOptions {
     bool unpaced = false;  // as fast as the host reads
     bool stampFrameNumbers = true;
+    bool stampFrameEnds = false;
 };
 
 // Frames fill whatever transfers the host queues: a transfer ends when full or where the frame
@@ -68,6 +71,9 @@ public:
     SensorState sensorState() const;
     const ScenePainter& painter() const { return scene_.painter(); }
     double busBytesPerMicrosecond() const;
+    // Frames per second the free-running sensor sends at its current settings: its frame
+    // period, or the bus time of a frame when that is longer.
+    double pacedFrameRate() const;
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -82,18 +88,26 @@ private:
         TriggerState trigger = TriggerState::Continuous;
         Clock::time_point start;
         Clock::duration duration{};
+        bool damaged = false;
     };
 
     BulkResult readLocked(std::unique_lock<std::mutex>& lock, std::span<uint8_t> buffer,
                           std::stop_token cancel, bool& unplugged);
     Step startFrame(std::unique_lock<std::mutex>& lock, std::stop_token cancel);
     BulkResult failTransfer(BulkOutcome outcome, size_t bufferSize);
+    // The planned mid-frame fault, when the next `n` bytes of the frame carry its byte; its
+    // offset is then the byte of this frame where it strikes.
+    std::optional<FrameFaultPlan> frameFaultWithin(size_t n) const;
+    BulkResult commitFrameFault(const FrameFaultPlan& plan, std::span<uint8_t> buffer,
+                                bool& unplugged);
+    void unplugNow(bool& unplugged);
     void endFrame();
     void truncateIfChanged(bool force);
     bool sleepUntil(std::unique_lock<std::mutex>& lock, std::stop_token cancel,
                     Clock::time_point deadline);
     void wake();
     Clock::duration busTime(size_t bytes) const;
+    Clock::duration continuousFrameDuration(const SensorState& state, size_t bytes) const;
     Clock::time_point readyTime(size_t endOffset) const;
 
     const SensorProfile& profile_;

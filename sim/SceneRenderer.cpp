@@ -298,8 +298,10 @@ void SceneRenderer::copy(uint32_t frameNumber, size_t offset, std::span<uint8_t>
         copyRow(frameNumber, row, col, out.subspan(done, n), target);
         done += n;
     }
-    if (stamp_ && offset < kStampBytes && total >= kStampBytes)
-        stampInto(frameNumber, offset, out);
+    if (stamp_ && total >= kStampBytes)
+        stampInto(frameNumber, 0, offset, out);
+    if (stampEnd_ && total >= 2 * kStampBytes)
+        stampInto(frameNumber, total - kStampBytes, offset, out);
 }
 
 void SceneRenderer::copyRow(uint32_t frame, size_t row, size_t col, std::span<uint8_t> out,
@@ -329,11 +331,13 @@ void SceneRenderer::copyRow(uint32_t frame, size_t row, size_t col, std::span<ui
     }
 }
 
-void SceneRenderer::stampInto(uint32_t frame, size_t offset, std::span<uint8_t> out) const {
+void SceneRenderer::stampInto(uint32_t frame, size_t at, size_t offset, std::span<uint8_t> out) {
     const uint32_t words[2] = {frame, ~frame};
-    for (size_t i = offset; i < kStampBytes && i - offset < out.size(); ++i) {
-        const uint32_t w = words[i / 4];
-        out[i - offset] = static_cast<uint8_t>(w >> (24 - 8 * (i % 4)));
+    const size_t first = std::max(at, offset);
+    const size_t last = std::min(at + kStampBytes, offset + out.size());
+    for (size_t i = first; i < last; ++i) {
+        const size_t k = i - at;
+        out[i - offset] = static_cast<uint8_t>(words[k / 4] >> (24 - 8 * (k % 4)));
     }
 }
 
@@ -348,6 +352,12 @@ std::optional<uint32_t> SceneRenderer::readStamp(std::span<const uint8_t> frame)
     if (word(4) != ~n)
         return std::nullopt;
     return n;
+}
+
+std::optional<uint32_t> SceneRenderer::readTailStamp(std::span<const uint8_t> frame) {
+    if (frame.size() < 2 * kStampBytes)
+        return std::nullopt;
+    return readStamp(frame.last(kStampBytes));
 }
 
 }  // namespace vidscope::sim

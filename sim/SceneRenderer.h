@@ -39,7 +39,8 @@ struct Exposure {
 // noise, stuck sites) happens when the exposure changes. Frames are then copied out of two
 // exposed copies with different noise, picked row by row per frame, so that noise varies from
 // frame to frame at the cost of a memcpy. The moving target is pasted over the rows it covers
-// and the frame number is stamped into the first bytes.
+// and the frame number is stamped into the first bytes (and, if asked, the last ones too, so
+// that a frame joined from the start of one and the end of another shows two numbers).
 class SceneRenderer {
 public:
     SceneRenderer(const VirtualModel& model, std::vector<SensorSite> stuckSites, uint32_t seed);
@@ -54,11 +55,16 @@ public:
     void copy(uint32_t frameNumber, size_t offset, std::span<uint8_t> out) const;
 
     const ScenePainter& painter() const { return painter_; }
-    void setStampFrameNumbers(bool on) { stamp_ = on; }
+    void setStampFrameNumbers(bool first, bool last = false) {
+        stamp_ = first;
+        stampEnd_ = last;
+    }
 
-    // The stamp: frame number big-endian in bytes 0-3, its complement in bytes 4-7.
+    // The stamp: frame number big-endian in bytes 0-3, its complement in bytes 4-7; again in
+    // the last 8 bytes of a frame of at least twice that size when stamping both ends.
     static constexpr size_t kStampBytes = 8;
     static std::optional<uint32_t> readStamp(std::span<const uint8_t> frame);
+    static std::optional<uint32_t> readTailStamp(std::span<const uint8_t> frame);
 
 private:
     struct Placement {
@@ -79,13 +85,15 @@ private:
     Placement targetPlacement(uint32_t frame) const;
     void copyRow(uint32_t frame, size_t row, size_t col, std::span<uint8_t> out,
                  const Placement& target) const;
-    void stampInto(uint32_t frame, size_t offset, std::span<uint8_t> out) const;
+    // Writes the stamp at frame byte `at` into `out`, which holds the bytes from `offset` on.
+    static void stampInto(uint32_t frame, size_t at, size_t offset, std::span<uint8_t> out);
 
     const VirtualModel& model_;
     const ScenePainter painter_;
     const std::vector<SensorSite> stuckSites_;
     std::vector<int8_t> noise_;  // standard normal samples times 16
     bool stamp_ = true;
+    bool stampEnd_ = false;
 
     bool geometryValid_ = false;
     bool exposureValid_ = false;

@@ -57,22 +57,17 @@ int errorFor(FrameAssembler::Outcome outcome) {
             return CAMERA_ERROR_DATA_TIMEOUT;
         case Aborted:
             return CAMERA_ERROR_USER_ABORT;
-        case TransferFailed:
         case TooManyFailures:
             return CAMERA_ERROR_DATA_XFER;
     }
     return 0;
 }
 
-// A wait that ended without data: a timeout resets the camera (unless it only waits for a
-// trigger), a transfer that could not even be queued resets the pipe.
+// A wait that ended without data resets the camera, unless it only waits for a trigger.
+// (Failed transfers have had their pipe reset one by one already.)
 void recoverFrom(int index, CameraContext& context, FrameAssembler::Outcome outcome) {
-    if (outcome == FrameAssembler::Outcome::TimedOut && context.snapMode != kTriggerMode) {
+    if (outcome == FrameAssembler::Outcome::TimedOut && context.snapMode != kTriggerMode)
         CameraReset(index);
-    } else if (outcome == FrameAssembler::Outcome::TransferFailed) {
-        if (usb::BulkEndpoint* bulkIn = context.device->bulkInEndPoint())
-            bulkIn->Reset();
-    }
 }
 
 // The raw frame of a processed query, reused by the calling thread from frame to frame: a

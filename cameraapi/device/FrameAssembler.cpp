@@ -89,12 +89,10 @@ FrameAssembler::Step FrameAssembler::take(Outcome& outcome) {
             outcome = Outcome::Aborted;
             return Step::Done;
         case TransferRing::Wait::NotQueued:
-            // Drop the dead request and try to queue the buffer again, so that a camera that
-            // comes back is read again by the next query.
-            TransferRing::finish(context_);
-            TransferRing::requeue(context_);
-            outcome = Outcome::TransferFailed;
-            return Step::Done;
+            // Refused, or failed before its submission even returned (a transfer can fail that
+            // fast): a failed transfer like any other, counted against this frame. A camera
+            // that is gone refuses every one, so the failures soon exceed the ring's size.
+            break;
     }
     if (++taken_ > takenLimit_) {
         VS_LOG(apiLog(), Warning) << "no frame of " << frameBytes_ << " bytes in " << taken_ - 1

@@ -34,8 +34,8 @@ public:
         NoDataPipe,       // the device has no bulk-in endpoint
         TimedOut,         // nothing arrived within the frame timeout
         Aborted,          // abortEvent ended the wait
-        TransferFailed,   // a transfer could not be queued or waited for
-        TooManyFailures,  // more than bufferCount transfers failed within one frame
+        TooManyFailures,  // more than bufferCount transfers failed (or could not be queued)
+                          // within one frame
     };
 
     // `shape` is the geometry the caller's size was checked against; at every restart of the

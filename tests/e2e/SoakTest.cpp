@@ -171,8 +171,18 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(random() % 20));
             bed_->replug(static_cast<size_t>(slot));
         } else {
-            firmware.faults().scheduleUnplug(random() % 2 ? sim::UnplugPoint::MidFrame
-                                                          : sim::UnplugPoint::FrameBoundary);
+            switch (random() % 3) {
+                case 0:
+                    firmware.faults().scheduleUnplug(sim::UnplugPoint::FrameBoundary);
+                    break;
+                case 1:
+                    firmware.faults().scheduleUnplug(sim::UnplugPoint::MidFrame);
+                    break;
+                default:
+                    firmware.faults().failInFrame(
+                        aimInFrame(firmware, random, sim::FrameFault::Disconnect));
+                    break;
+            }
             const auto deadline = Clock::now() + 5s;
             while (firmware.connected() && Clock::now() < deadline)
                 std::this_thread::sleep_for(1ms);
@@ -188,11 +198,20 @@ protected:
                           << " did not open again: " << CameraGetErrorName(CameraGetLastError());
     }
 
+    // A fault at a random byte of one of the next frames.
+    static sim::FrameFaultPlan aimInFrame(const sim::CameraFirmware& firmware, std::mt19937& random,
+                                          sim::FrameFault fault) {
+        const auto frameBytes = static_cast<uint32_t>(firmware.geometry().frameBytes());
+        return {firmware.streamStats().nextFrameNumber + static_cast<uint32_t>(random() % 3),
+                frameBytes > 0 ? random() % frameBytes : 0, fault,
+                1 + static_cast<uint32_t>(random() % 2)};
+    }
+
     // One random fault or setting change on one camera; returns what it did.
     std::string disturb(int slot, std::mt19937& random) {
         sim::CameraFirmware& firmware = *cameras_[slot].firmware;
         const Camera& camera = cameras_[slot];
-        switch (random() % 11) {
+        switch (random() % 12) {
             case 0:
                 pullCable(slot, random);
                 return "pulled the cable";
@@ -240,6 +259,12 @@ protected:
             case 9:
                 control("CameraResetStream", CameraResetStream(slot));
                 return "reset the stream";
+            case 10: {
+                static constexpr sim::FrameFault kFaults[] = {
+                    sim::FrameFault::Error, sim::FrameFault::Stall, sim::FrameFault::ShortEnd};
+                firmware.faults().failInFrame(aimInFrame(firmware, random, kFaults[random() % 3]));
+                return "broke a frame part-way";
+            }
             default:
                 control("CameraSetResolution",
                         CameraSetResolution(slot, 0, nullptr, nullptr, nullptr));

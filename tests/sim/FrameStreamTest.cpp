@@ -182,6 +182,60 @@ TEST(FrameStream, StalledTransfersLoseNothingAndFailedOnesLoseTheirBytes) {
     EXPECT_EQ(collectFrame(*source, 100000).frame.size(), kSmallFrame - 200000);
 }
 
+// The fault strikes the transfer carrying the chosen byte of the chosen frame and no other;
+// what each kind does to that frame shows in the transfers and in the stream's counts.
+TEST(FrameStream, FaultsStrikeTheTransferCarryingTheChosenByte) {
+    ScratchDirectory dir;
+    FirmwareOptions options;
+    options.stampFrameEnds = true;
+    auto fw = makeCamera(0x0030, dir, options);
+    auto source = fw->bulkSource();
+    std::vector<uint8_t> buffer(100000);
+    using V = std::vector<uint32_t>;
+    const V whole = {100000, 100000, 100000, 60960};
+
+    // Frame 1's third transfer carries bytes 200000..299999.
+    fw->faults().failInFrame({1, 250000, FrameFault::ShortEnd});
+    EXPECT_EQ(lengths(collectFrame(*source, 100000)), whole) << "frame 0 is not the one";
+    Collected cut = collectFrame(*source, 100000);
+    EXPECT_EQ(lengths(cut), (V{100000, 100000, 50000}));
+    EXPECT_EQ(stampOf(cut), 1u);
+    EXPECT_EQ(fw->faults().struckFrame(), 1u);
+
+    // A byte past the frame's end aims at its last transfer; its bytes are lost.
+    fw->faults().failInFrame({2, kSmallFrame + 5, FrameFault::Error});
+    Collected broken = collectFrame(*source, 100000);
+    EXPECT_EQ(lengths(broken), (V{100000, 100000, 100000, 0}));
+    EXPECT_EQ(broken.transfers.back().outcome, BulkOutcome::Error);
+    // Frame 3 comes next, whole: nothing of frame 2 is left over.
+    Collected next = collectFrame(*source, 100000);
+    EXPECT_EQ(lengths(next), whole);
+    EXPECT_EQ(stampOf(next), 3u);
+    EXPECT_EQ(SceneRenderer::readTailStamp(next.frame), 3u) << "both ends carry the number";
+    EXPECT_NE(SceneRenderer::readTailStamp(cut.frame), 1u);
+
+    // A stall at byte 0 loses nothing; two in a row are two failed transfers.
+    fw->faults().failInFrame({4, 0, FrameFault::Stall, 2});
+    EXPECT_EQ(source->readBulk(buffer, {}).outcome, BulkOutcome::Stall);
+    EXPECT_EQ(source->readBulk(buffer, {}).outcome, BulkOutcome::Stall);
+    Collected stalled = collectFrame(*source, 100000);
+    EXPECT_EQ(lengths(stalled), whole);
+    EXPECT_EQ(stampOf(stalled), 4u);
+
+    StreamStats stats = fw->streamStats();
+    EXPECT_EQ(stats.framesDamaged, 2u);
+    EXPECT_EQ(stats.framesCompleted, 3u);
+
+    // A plan for a frame already gone strikes the next frame at its first transfer.
+    fw->faults().failInFrame({1, 200000, FrameFault::Disconnect});
+    Collected gone = collectFrame(*source, 100000);
+    EXPECT_EQ(gone.transfers.back().outcome, BulkOutcome::Disconnected);
+    EXPECT_TRUE(gone.frame.empty());
+    EXPECT_FALSE(fw->connected());
+    EXPECT_EQ(fw->faults().struckFrame(), 5u);
+    EXPECT_FALSE(fw->faults().plannedFrameFault().has_value());
+}
+
 TEST(FrameStream, FramesCanBeMadeOneByteShortOrLong) {
     ScratchDirectory dir;
     auto fw = makeCamera(0x0030, dir);
