@@ -83,9 +83,13 @@ IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, M
 }
 
 bool IspRowWriter::takesRawPlanes(const IspTables& tables, const IspKernels& kernels, Mode mode) {
+    // Raw planes only where the folded products have a vector form; the others take the
+    // channel tables first and mix through writeMatrix, which has one for every matrix.
     if (mode == Mode::Colour)
-        return tables.applyMatrix && kernels.writeMatrixRaw != nullptr;
-    return mode == Mode::GreyFromColour && kernels.writeGreyRaw != nullptr;
+        return tables.applyMatrix && kernels.writeMatrixRaw != nullptr &&
+               tables.colourRawSplit.valid;
+    return mode == Mode::GreyFromColour && kernels.writeGreyRaw != nullptr &&
+           tables.greyRawSplit.valid;
 }
 
 void IspRowWriter::write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b) {

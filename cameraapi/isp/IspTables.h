@@ -40,7 +40,11 @@ struct CarriedProducts {
     std::array<FixedTerm, 9> terms{};
     std::array<std::array<uint8_t, 32>, 9> carries{};
     std::array<bool, 9> carried{};
-    bool valid = false;  // false when a coefficient is too large for three terms in 16 bits
+    // The terms reproduce the tables: false only for tables that are no products of one
+    // coefficient each, which productTables() never builds.
+    bool exact = false;
+    // And a row's three terms sum within 16-bit lanes (every coefficient below 32).
+    bool valid = false;
 
     static CarriedProducts of(const ProductTables& tables);
 };

@@ -427,12 +427,74 @@ VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
     return _mm256_packus_epi16(low, high);
 }
 
+// Bytes 8q .. 8q + 7 of v, sign-extended to 32-bit lanes.
+VS_AVX2 inline __m256i wideBytes(__m256i v, int q) {
+    const __m128i half = q < 2 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1);
+    return _mm256_cvtepi8_epi32(q % 2 == 0 ? half : _mm_srli_si128(half, 8));
+}
+
+// One output channel of 32 pixels in 32-bit lanes, eight pixels a lane group, clamped to
+// bytes: the form for coefficients whose products overflow 16-bit sums.
+VS_AVX2 inline __m256i mixWide(const CarriedProducts& products, int row, const __m256i planes[3],
+                               const __m256i wide[3][4]) {
+    __m256i sum[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
+                      _mm256_setzero_si256()};
+    for (int i = 0; i < 3; ++i) {
+        const auto k = static_cast<size_t>(row * 3 + i);
+        const FixedTerm& f = products.terms[k];
+        const __m256i whole = _mm256_set1_epi32(static_cast<int32_t>(f.whole));
+        const __m256i fraction = _mm256_set1_epi32(f.fraction);
+        const __m256i sign = _mm256_set1_epi32(f.sign);
+        __m256i lift = _mm256_setzero_si256();
+        if (products.carried[k])
+            lift = carried(products.carries[k].data(), carryIndex(planes[i]));
+        for (int q = 0; q < 4; ++q) {
+            const __m256i v = wide[i][q];
+            __m256i product =
+                _mm256_add_epi32(_mm256_mullo_epi32(v, whole),
+                                 _mm256_srli_epi32(_mm256_mullo_epi32(v, fraction), 16));
+            // A carry is -1 in its byte: one further from zero once the sign is applied.
+            product = _mm256_sub_epi32(product, wideBytes(lift, q));
+            sum[q] = _mm256_add_epi32(sum[q], _mm256_sign_epi32(product, sign));
+        }
+    }
+    // The packs saturate to the byte range and leave the dwords of pixels 0-3, 8-11, 16-19,
+    // 24-27, 4-7, 12-15, 20-23, 28-31; the permute puts them in order.
+    const __m256i packed =
+        _mm256_packus_epi16(_mm256_packs_epi32(sum[0], sum[1]), _mm256_packs_epi32(sum[2], sum[3]));
+    return _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+}
+
+VS_AVX2 void writeMatrixWide(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                             const IspTables& tables, OutputLayout layout, uint8_t* dest) {
+    const CarriedProducts& products = tables.colourCarried;
+    const uint8_t* in[3] = {r, g, b};
+    uint32_t x = 0;
+    for (; x + 32 <= count; x += 32) {
+        __m256i planes[3];
+        __m256i wide[3][4];
+        for (int i = 0; i < 3; ++i) {
+            planes[i] = load32(in[i] + x);
+            for (int q = 0; q < 4; ++q)
+                wide[i][q] = _mm256_cvtepu8_epi32(
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in[i] + x + 8 * q)));
+        }
+        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout,
+                      mixWide(products, 0, planes, wide), mixWide(products, 1, planes, wide),
+                      mixWide(products, 2, planes, wide));
+    }
+    portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
+                                  dest + size_t{x} * layout.bytesPerPixel);
+}
+
 VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     const CarriedProducts& products = tables.colourCarried;
     if (!products.valid) {
-        // Coefficients of 32 and more, far beyond any colour correction: exact but slow.
-        portableKernels().writeMatrix(r, g, b, count, tables, layout, dest);
+        if (products.exact)
+            writeMatrixWide(r, g, b, count, tables, layout, dest);
+        else  // tables that are no products: a guard only
+            portableKernels().writeMatrix(r, g, b, count, tables, layout, dest);
         return;
     }
     const CarriedRow rows[3] = {carriedRow(products, 0), carriedRow(products, 1),
