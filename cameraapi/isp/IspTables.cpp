@@ -230,6 +230,20 @@ CarriedProducts CarriedProducts::of(const ProductTables& tables) {
     }
     products.exact = true;
     products.valid = narrow;
+    products.windowed = true;
+    for (size_t row = 0; row < 3; ++row) {
+        int64_t low = 0;
+        int64_t high = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            const TermRange range = rangeOf(tables[row * 3 + i]);
+            low += range.low;
+            high += range.high;
+            // The 16-bit multiply keeps the whole part modulo 65536 only up to this.
+            products.windowed = products.windowed && products.terms[row * 3 + i].whole <= 0xFFFF;
+        }
+        products.low[row] = static_cast<int32_t>(low);
+        products.windowed = products.windowed && high - low <= 0xFFFF;
+    }
     return products;
 }
 

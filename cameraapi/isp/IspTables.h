@@ -45,6 +45,11 @@ struct CarriedProducts {
     bool exact = false;
     // And a row's three terms sum within 16-bit lanes (every coefficient below 32).
     bool valid = false;
+    // Or at least each row's sums span fewer than 65536 values, so that 16-bit lanes hold
+    // them modulo 65536 and the row's window tells where they lie: sum - low is exact as an
+    // unsigned lane, and the true sum is that plus low, clamped.
+    bool windowed = false;
+    std::array<int32_t, 3> low{};  // the smallest sum of each row, never above 0
 
     static CarriedProducts of(const ProductTables& tables);
 };

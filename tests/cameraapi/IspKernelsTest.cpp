@@ -72,6 +72,7 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     // How the colour tables of the matrix variants came out: each vector path must be met.
     bool sawExact = false;
     bool sawCarried = false;
+    bool sawWindowed = false;
     bool sawWide = false;
     for (const Case& c : cases) {
         for (uint32_t w : widths) {
@@ -101,7 +102,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                             carried.carried.end();
                         sawExact |= carried.valid && !anyCarry;
                         sawCarried |= carried.valid && anyCarry;
-                        sawWide |= carried.exact && !carried.valid;
+                        sawWindowed |= !carried.valid && carried.windowed;
+                        sawWide |= carried.exact && !carried.windowed;
                     }
                     const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, seed);
                     const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
@@ -120,6 +122,7 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     EXPECT_EQ(std::count(sawGeometry.begin(), sawGeometry.end(), true), 8);
     EXPECT_TRUE(sawExact);
     EXPECT_TRUE(sawCarried);
+    EXPECT_TRUE(sawWindowed);
     EXPECT_TRUE(sawWide);
 }
 
@@ -270,9 +273,17 @@ TEST(CarriedProducts, TellWhichLanesHoldTheSums) {
 // Large coefficients that nearly cancel: random planes would clamp almost every sum, so the
 // planes here keep red and green close, where the sums fall inside the byte range.
 TEST(IspKernels, WideMatrixMixesExactlyInsideTheByteRange) {
-    const std::array<double, 9> matrices[] = {
-        {120.0, -119.6, 0.7, -0.2, 300.25, -299.9, 5000.5, 0.3, -5000.3},
-        {99999.9, -99999.8, 0.35, 0.0, 1.0, 0.0, -579000.0, 578999.7, 0.45},
+    struct Wide {
+        std::array<double, 9> matrix;
+        bool windowed;
+    };
+    const Wide matrices[] = {
+        // Sums spanning fewer than 65536 values, one row entirely positive, one negative.
+        {{40.0, -39.6, 0.7, 60.5, 0.2, 3.3, -80.25, -0.2, -100.9}, true},
+        {{120.0, -119.6, 0.7, -0.2, 100.25, -99.9, 50.5, 0.3, -50.3}, true},
+        // Beyond: 32-bit lanes.
+        {{120.0, -119.6, 0.7, -0.2, 300.25, -299.9, 5000.5, 0.3, -5000.3}, false},
+        {{99999.9, -99999.8, 0.35, 0.0, 1.0, 0.0, -579000.0, 578999.7, 0.45}, false},
     };
     const uint32_t count = 32 * 9 + 5;  // whole blocks and a tail
     std::mt19937 random(11);
@@ -282,13 +293,14 @@ TEST(IspKernels, WideMatrixMixesExactlyInsideTheByteRange) {
         r[x] = static_cast<uint8_t>(std::clamp<int>(g[x] + int(random() % 3) - 1, 0, 255));
         b[x] = static_cast<uint8_t>(std::clamp<int>(r[x] + int(random() % 3) - 1, 0, 255));
     }
-    for (const auto& matrix : matrices) {
+    for (const auto& [matrix, windowed] : matrices) {
         IspTables tables;
         tables.colourTables = IspTables::productTables(matrix);
         tables.colourCarried = CarriedProducts::of(tables.colourTables);
         tables.colourSplit = SplitProducts::of(tables.colourTables);
         ASSERT_TRUE(tables.colourCarried.exact);
         ASSERT_FALSE(tables.colourCarried.valid);
+        ASSERT_EQ(tables.colourCarried.windowed, windowed) << matrix[0];
         for (const OutputLayout layout : {OutputLayout{3, 0, 2}, OutputLayout{4, 2, 0}}) {
             std::vector<uint8_t> expected(size_t{count} * layout.bytesPerPixel, 0x5A);
             portableKernels().writeMatrix(r.data(), g.data(), b.data(), count, tables, layout,

@@ -345,15 +345,22 @@ struct LaneTerm {
 struct CarriedRow {
     LaneTerm term[3];
     bool carried;
+    // Windowed sums: sum - low as an unsigned lane, less -low with saturation at zero (no
+    // row's sums lie all above zero: every table starts at 0).
+    bool windowed;
+    __m256i minusLow;
 };
 
 VS_AVX2 inline CarriedRow carriedRow(const CarriedProducts& products, int row) {
     CarriedRow r{};
+    const int32_t low = products.low[static_cast<size_t>(row)];
+    r.windowed = !products.valid;
+    r.minusLow = _mm256_set1_epi16(static_cast<int16_t>(static_cast<uint16_t>(-low & 0xFFFF)));
     for (size_t i = 0; i < 3; ++i) {
         const size_t k = static_cast<size_t>(row) * 3 + i;
         const FixedTerm& f = products.terms[k];
         LaneTerm& t = r.term[i];
-        t.whole = _mm256_set1_epi16(static_cast<int16_t>(f.whole));
+        t.whole = _mm256_set1_epi16(static_cast<int16_t>(static_cast<uint16_t>(f.whole)));
         t.fraction = _mm256_set1_epi16(static_cast<int16_t>(f.fraction));
         t.sign = _mm256_set1_epi8(static_cast<char>(f.sign));
         t.sign16 = _mm256_set1_epi16(f.sign);
@@ -407,6 +414,12 @@ VS_AVX2 inline __m256i sumCarried(const CarriedRow& row, const __m256i in[3]) {
     return sum;
 }
 
+// A windowed row's sums, held modulo 65536, as 0 .. 255.
+VS_AVX2 inline __m256i windowClamp(const CarriedRow& row, __m256i sum) {
+    const __m256i above = _mm256_add_epi16(sum, row.minusLow);
+    return _mm256_min_epu16(_mm256_subs_epu16(above, row.minusLow), _mm256_set1_epi16(255));
+}
+
 // One output channel of 32 pixels: the multiplier sums, each carry a step away from zero by
 // its term's sign, then the clamp.
 VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
@@ -423,6 +436,10 @@ VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
         // Sign-extended to 16 bits in the halves' lane order.
         low = _mm256_add_epi16(low, _mm256_srai_epi16(_mm256_unpacklo_epi8(lift, lift), 8));
         high = _mm256_add_epi16(high, _mm256_srai_epi16(_mm256_unpackhi_epi8(lift, lift), 8));
+    }
+    if (row.windowed) {
+        low = windowClamp(row, low);
+        high = windowClamp(row, high);
     }
     return _mm256_packus_epi16(low, high);
 }
@@ -490,7 +507,7 @@ VS_AVX2 void writeMatrixWide(const uint8_t* r, const uint8_t* g, const uint8_t* 
 VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     const CarriedProducts& products = tables.colourCarried;
-    if (!products.valid) {
+    if (!products.valid && !products.windowed) {
         if (products.exact)
             writeMatrixWide(r, g, b, count, tables, layout, dest);
         else  // tables that are no products: a guard only
