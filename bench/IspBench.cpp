@@ -77,15 +77,19 @@ void setRatios(benchmark::State& state, double ms) {
         state.counters["x_demosaic"] = ms / demosaic->second;
 }
 
-// Coefficients far beyond any colour correction, whose sums need 32-bit lanes.
-constexpr std::array<double, 9> kWideMatrix = {45.0, -44.2, 0.3, -0.4, 60.5, -59.6, 0.2, -0.3, 1.1};
+// Coefficients far beyond any colour correction: sums that 16-bit lanes hold only modulo
+// 65536, and sums that need 32-bit lanes.
+constexpr std::array<double, 9> kLargeMatrix = {45.0,  -44.2, 0.3,  -0.4, 60.5,
+                                                -59.6, 0.2,   -0.3, 1.1};
+constexpr std::array<double, 9> kExtremeMatrix = {99999.9, -99999.3, 0.3,  -0.4, 60.5,
+                                                  -59.6,   0.2,      -0.3, 1.1};
 
 struct Case {
     const char* name;
     PipelineClass cls;
     uint32_t format;
     uint16_t geometry;
-    bool wideMatrix = false;
+    const std::array<double, 9>* matrix = nullptr;
 };
 
 std::string caseName(const char* name, const api::IspKernels& kernels) {
@@ -94,8 +98,8 @@ std::string caseName(const char* name, const api::IspKernels& kernels) {
 
 void runIsp(benchmark::State& state, const Case& c, const api::IspKernels& kernels) {
     bench::BenchPipeline p(c.cls, kWidth, kHeight, c.geometry);
-    if (c.wideMatrix)
-        p.pipeline.updateColour([](api::ImageSettings& s) { s.ccm = kWideMatrix; });
+    if (c.matrix != nullptr)
+        p.pipeline.updateColour([&](api::ImageSettings& s) { s.ccm = *c.matrix; });
     std::vector<uint8_t> raw = frame();
     std::vector<uint8_t> out(api::IspPipeline::outputBytes(c.cls, kWidth, kHeight, c.format));
     const api::PixelMap map = p.pipeline.tables()->map;
@@ -116,8 +120,10 @@ void registerIsp() {
     const Case cases[] = {
         {"BayerRGB24_mirror", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24, api::kFlagMirrorX},
         {"BayerRGB24", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24, 0},
-        {"BayerRGB24_wide_matrix", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24, api::kFlagMirrorX,
-         true},
+        {"BayerRGB24_large_matrix", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24,
+         api::kFlagMirrorX, &kLargeMatrix},
+        {"BayerRGB24_extreme_matrix", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24,
+         api::kFlagMirrorX, &kExtremeMatrix},
         {"BayerRGB32_mirror", PipelineClass::BayerGRBG,
          CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES | CAMERA_FORMAT_BLUE_FIRST,
          api::kFlagMirrorX},
@@ -228,19 +234,20 @@ void printSummary() {
     if (demosaic > 0 && chain > 0)
         std::printf("OpenCV %s: bare demosaic %.1f ms, chain %.1f ms\n", kOpenCvVersion, demosaic,
                     chain);
-    std::printf("%-9s %9s %8s %11s %11s %17s %12s\n", "kernels", "ms/frame", "x chain",
-                "x demosaic", "rotated ms", "rotated/unrotated", "wide matrix");
+    std::printf("%-9s %9s %8s %11s %11s %18s %13s %15s\n", "kernels", "ms/frame", "x chain",
+                "x demosaic", "rotated ms", "rotated/unrotated", "large matrix", "extreme matrix");
     for (const api::IspKernels* kernels : api::IspDispatch::available()) {
         const double mirror = find(caseName("BayerRGB24_mirror", *kernels));
         if (mirror < 0)
             continue;
         const double plain = find(caseName("BayerRGB24", *kernels));
         const double rotated = find(caseName("BayerRGB24_rotated", *kernels));
-        const double wide = find(caseName("BayerRGB24_wide_matrix", *kernels));
+        const double large = find(caseName("BayerRGB24_large_matrix", *kernels));
+        const double extreme = find(caseName("BayerRGB24_extreme_matrix", *kernels));
         auto ratio = [](double a, double b) { return a > 0 && b > 0 ? a / b : 0.0; };
-        std::printf("%-9s %9.1f %8.2f %11.2f %11.1f %17.2f %9.1f ms\n", kernels->name, mirror,
-                    ratio(mirror, chain), ratio(mirror, demosaic), rotated, ratio(rotated, plain),
-                    wide);
+        std::printf("%-9s %9.1f %8.2f %11.2f %11.1f %18.2f %10.1f ms %12.1f ms\n", kernels->name,
+                    mirror, ratio(mirror, chain), ratio(mirror, demosaic), rotated,
+                    ratio(rotated, plain), large, extreme);
     }
 }
 
