@@ -50,6 +50,21 @@ uint16_t geometry(size_t index) {
                                  (index & 4 ? kFlagRotate : 0));
 }
 
+void configure(TestPipeline& t, const Variant& variant, double step, uint16_t geometryFlags) {
+    t.pipeline.updateColour([&](ImageSettings& s) {
+        s.gamma = 0.45 + 0.3 * step;
+        s.contrast = 1.0 + 0.2 * step;
+        s.blackLevel = static_cast<int32_t>(5 * step);
+        s.wbGainR = 1.0 + 0.4 * step;
+        s.wbGainB = 1.8 - 0.3 * step;
+        s.saturation = variant.saturation;
+        s.ccm = variant.ccm;
+        s.flags =
+            static_cast<uint16_t>(geometryFlags | (variant.enhancement ? kFlagEnhancement : 0));
+    });
+    t.pipeline.rebuildPixelMap(t.camera.sensorWidth, t.camera.sensorHeight);
+}
+
 TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     const std::vector<const IspKernels*> sets = IspDispatch::available();
     if (sets.size() < 2)
@@ -83,18 +98,7 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                     const size_t placement = seed % 8;
                     sawGeometry[placement] = true;
                     TestPipeline t(c.cls, w, h);
-                    t.pipeline.updateColour([&](ImageSettings& s) {
-                        s.gamma = 0.45 + 0.3 * step;
-                        s.contrast = 1.0 + 0.2 * step;
-                        s.blackLevel = static_cast<int32_t>(5 * step);
-                        s.wbGainR = 1.0 + 0.4 * step;
-                        s.wbGainB = 1.8 - 0.3 * step;
-                        s.saturation = variant.saturation;
-                        s.ccm = variant.ccm;
-                        s.flags = static_cast<uint16_t>(
-                            geometry(placement) | (variant.enhancement ? kFlagEnhancement : 0));
-                    });
-                    t.pipeline.rebuildPixelMap(w, h);
+                    configure(t, variant, step, geometry(placement));
                     if (const auto tables = t.pipeline.tables(); tables->applyMatrix) {
                         const CarriedProducts& carried = tables->colourCarried;
                         const bool anyCarry =
@@ -124,6 +128,41 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     EXPECT_TRUE(sawCarried);
     EXPECT_TRUE(sawWindowed);
     EXPECT_TRUE(sawWide);
+}
+
+// Sizes drawn at random, odd ones included, tall enough for several rotation bands, each
+// with every mirror and rotation in turn.
+TEST(IspKernels, RandomSizesGiveIdenticalBytesInEveryGeometry) {
+    const std::vector<const IspKernels*> sets = IspDispatch::available();
+    if (sets.size() < 2)
+        GTEST_SKIP() << "only the portable set runs on this processor";
+    const Case cases[] = {
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24},
+        {PipelineClass::BayerBGGR, CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES},
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_GRAY8},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_RGB24},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
+    };
+    std::mt19937 random(29);
+    std::uniform_int_distribution<uint32_t> width(2, 600);
+    std::uniform_int_distribution<uint32_t> height(2, 2 * IspRowWriter::kBandRows + 40);
+    for (uint32_t round = 0; round < 8; ++round) {
+        const uint32_t w = width(random);
+        const uint32_t h = height(random);
+        const Case& c = cases[round % std::size(cases)];
+        const Variant& variant = kVariants[random() % std::size(kVariants)];
+        const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, round);
+        for (size_t index = 0; index < 8; ++index) {
+            TestPipeline t(c.cls, w, h);
+            configure(t, variant, static_cast<double>(round % 4), geometry(index));
+            const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
+            for (size_t k = 1; k < sets.size(); ++k) {
+                ASSERT_EQ(t.convert(raw, c.format, *sets[k]), expected)
+                    << sets[k]->name << " " << w << "x" << h << " flags " << geometry(index)
+                    << " format " << c.format << " class " << int(c.cls);
+            }
+        }
+    }
 }
 
 TEST(IspKernels, TransposeAnyShapeEitherWay) {
