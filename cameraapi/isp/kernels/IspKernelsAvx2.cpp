@@ -444,61 +444,136 @@ VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
     return _mm256_packus_epi16(low, high);
 }
 
-// Bytes 8q .. 8q + 7 of v, sign-extended to 32-bit lanes.
-VS_AVX2 inline __m256i wideBytes(__m256i v, int q) {
-    const __m128i half = q < 2 ? _mm256_castsi256_si128(v) : _mm256_extracti128_si256(v, 1);
-    return _mm256_cvtepi8_epi32(q % 2 == 0 ? half : _mm_srli_si128(half, 8));
+// Matrices whose sums need 32 bits. Each term sign x (v x whole + fraction part + carry) is
+// split in two: sign x whole x v, linear in v and summed exactly in 32-bit lanes by
+// multiply-adds of 16-bit pairs, and sign x (fraction part + carry), at most 256 in size,
+// summed in 16-bit lanes as for ordinary matrices.
+struct WideRow {
+    // Coefficients sign x whole = high x 32768 + low, as (red, green) and (blue, 0) pairs.
+    __m256i lowRedGreen;
+    __m256i lowBlue;
+    __m256i highRedGreen;
+    __m256i highBlue;
+    bool high;  // some coefficient of the row reaches 32768
+    LaneTerm term[3];
+    bool carried;
+};
+
+VS_AVX2 inline __m256i pair(int32_t first, int32_t second) {
+    return _mm256_set1_epi32(static_cast<int32_t>((static_cast<uint32_t>(second) << 16) |
+                                                  (static_cast<uint32_t>(first) & 0xFFFF)));
 }
 
-// One output channel of 32 pixels in 32-bit lanes, eight pixels a lane group, clamped to
-// bytes: the form for coefficients whose products overflow 16-bit sums.
-VS_AVX2 inline __m256i mixWide(const CarriedProducts& products, int row, const __m256i planes[3],
-                               const __m256i wide[3][4]) {
-    __m256i sum[4] = {_mm256_setzero_si256(), _mm256_setzero_si256(), _mm256_setzero_si256(),
-                      _mm256_setzero_si256()};
-    for (int i = 0; i < 3; ++i) {
-        const auto k = static_cast<size_t>(row * 3 + i);
+VS_AVX2 inline WideRow wideRow(const CarriedProducts& products, int row) {
+    WideRow w{};
+    int32_t high[3];
+    int32_t low[3];
+    for (size_t i = 0; i < 3; ++i) {
+        const size_t k = static_cast<size_t>(row) * 3 + i;
         const FixedTerm& f = products.terms[k];
-        const __m256i whole = _mm256_set1_epi32(static_cast<int32_t>(f.whole));
-        const __m256i fraction = _mm256_set1_epi32(f.fraction);
-        const __m256i sign = _mm256_set1_epi32(f.sign);
-        __m256i lift = _mm256_setzero_si256();
-        if (products.carried[k])
-            lift = carried(products.carries[k].data(), carryIndex(planes[i]));
-        for (int q = 0; q < 4; ++q) {
-            const __m256i v = wide[i][q];
-            __m256i product =
-                _mm256_add_epi32(_mm256_mullo_epi32(v, whole),
-                                 _mm256_srli_epi32(_mm256_mullo_epi32(v, fraction), 16));
-            // A carry is -1 in its byte: one further from zero once the sign is applied.
-            product = _mm256_sub_epi32(product, wideBytes(lift, q));
-            sum[q] = _mm256_add_epi32(sum[q], _mm256_sign_epi32(product, sign));
-        }
+        const int64_t coefficient = int64_t{f.sign} * f.whole;
+        high[i] = static_cast<int32_t>(coefficient >> 15);  // floor: low is 0 .. 32767
+        low[i] = static_cast<int32_t>(coefficient - int64_t{high[i]} * 32768);
+        w.high = w.high || high[i] != 0;
+        LaneTerm& t = w.term[i];
+        t.fraction = _mm256_set1_epi16(static_cast<int16_t>(f.fraction));
+        t.sign = _mm256_set1_epi8(static_cast<char>(f.sign));
+        t.sign16 = _mm256_set1_epi16(f.sign);
+        t.carries = products.carried[k] ? products.carries[k].data() : nullptr;
+        w.carried = w.carried || t.carries != nullptr;
     }
-    // The packs saturate to the byte range and leave the dwords of pixels 0-3, 8-11, 16-19,
-    // 24-27, 4-7, 12-15, 20-23, 28-31; the permute puts them in order.
-    const __m256i packed =
-        _mm256_packus_epi16(_mm256_packs_epi32(sum[0], sum[1]), _mm256_packs_epi32(sum[2], sum[3]));
-    return _mm256_permutevar8x32_epi32(packed, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+    w.lowRedGreen = pair(low[0], low[1]);
+    w.lowBlue = pair(low[2], 0);
+    w.highRedGreen = pair(high[0], high[1]);
+    w.highBlue = pair(high[2], 0);
+    return w;
+}
+
+// 32 pixels as (red, green) and (blue, 0) pairs of 16-bit lanes, in four groups of eight:
+// pixels 0-3 and 16-19, 4-7 and 20-23, 8-11 and 24-27, 12-15 and 28-31.
+struct WideInput {
+    MixInput mix;
+    __m256i redGreen[4];
+    __m256i blue[4];
+};
+
+VS_AVX2 inline WideInput wideInput(__m256i r, __m256i g, __m256i b, const CarriedInputs& carried) {
+    WideInput in{};
+    in.mix = mixInput(r, g, b, carried);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i* halves[2][3] = {{&in.mix.low[0], &in.mix.low[1], &in.mix.low[2]},
+                                   {&in.mix.high[0], &in.mix.high[1], &in.mix.high[2]}};
+    for (int h = 0; h < 2; ++h) {
+        in.redGreen[2 * h] = _mm256_unpacklo_epi16(*halves[h][0], *halves[h][1]);
+        in.redGreen[2 * h + 1] = _mm256_unpackhi_epi16(*halves[h][0], *halves[h][1]);
+        in.blue[2 * h] = _mm256_unpacklo_epi16(*halves[h][2], zero);
+        in.blue[2 * h + 1] = _mm256_unpackhi_epi16(*halves[h][2], zero);
+    }
+    return in;
+}
+
+// sign x (fraction part + carry) of the row's three terms for one half of the pixels.
+VS_AVX2 inline __m256i sumFractions(const WideRow& row, const __m256i in[3]) {
+    __m256i sum = _mm256_setzero_si256();
+    for (size_t i = 0; i < 3; ++i) {
+        const LaneTerm& t = row.term[i];
+        sum = _mm256_add_epi16(sum,
+                               _mm256_sign_epi16(_mm256_mulhi_epu16(in[i], t.fraction), t.sign16));
+    }
+    return sum;
+}
+
+// One output channel of 32 pixels, clamped to bytes.
+VS_AVX2 inline __m256i mixWide(const WideRow& row, const WideInput& in) {
+    __m256i fractions[2] = {sumFractions(row, in.mix.low), sumFractions(row, in.mix.high)};
+    if (row.carried) {
+        __m256i lift = _mm256_setzero_si256();
+        for (size_t i = 0; i < 3; ++i) {
+            const LaneTerm& t = row.term[i];
+            if (t.carries != nullptr)
+                lift = _mm256_sub_epi8(lift,
+                                       _mm256_sign_epi8(carried(t.carries, in.mix.at[i]), t.sign));
+        }
+        fractions[0] =
+            _mm256_add_epi16(fractions[0], _mm256_srai_epi16(_mm256_unpacklo_epi8(lift, lift), 8));
+        fractions[1] =
+            _mm256_add_epi16(fractions[1], _mm256_srai_epi16(_mm256_unpackhi_epi8(lift, lift), 8));
+    }
+    __m256i sum[4];
+    for (int q = 0; q < 4; ++q) {
+        __m256i whole = _mm256_add_epi32(_mm256_madd_epi16(in.redGreen[q], row.lowRedGreen),
+                                         _mm256_madd_epi16(in.blue[q], row.lowBlue));
+        if (row.high) {
+            const __m256i high =
+                _mm256_add_epi32(_mm256_madd_epi16(in.redGreen[q], row.highRedGreen),
+                                 _mm256_madd_epi16(in.blue[q], row.highBlue));
+            whole = _mm256_add_epi32(whole, _mm256_slli_epi32(high, 15));
+        }
+        // The fraction sums of the group's pixels, sign-extended to 32 bits.
+        const __m256i half = fractions[q / 2];
+        const __m256i spread = q % 2 == 0 ? _mm256_unpacklo_epi16(_mm256_setzero_si256(), half)
+                                          : _mm256_unpackhi_epi16(_mm256_setzero_si256(), half);
+        sum[q] = _mm256_add_epi32(whole, _mm256_srai_epi32(spread, 16));
+    }
+    // The packs saturate to the byte range and undo the grouping.
+    return _mm256_packus_epi16(_mm256_packs_epi32(sum[0], sum[1]),
+                               _mm256_packs_epi32(sum[2], sum[3]));
 }
 
 VS_AVX2 void writeMatrixWide(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                              const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     const CarriedProducts& products = tables.colourCarried;
-    const uint8_t* in[3] = {r, g, b};
+    const WideRow rows[3] = {wideRow(products, 0), wideRow(products, 1), wideRow(products, 2)};
+    CarriedInputs carriedInput(nullptr, 0);
+    for (size_t c = 0; c < 3; ++c) {
+        for (size_t i = 0; i < 3; ++i)
+            carriedInput.input[i] = carriedInput.input[i] || rows[c].term[i].carries != nullptr;
+    }
     uint32_t x = 0;
     for (; x + 32 <= count; x += 32) {
-        __m256i planes[3];
-        __m256i wide[3][4];
-        for (int i = 0; i < 3; ++i) {
-            planes[i] = load32(in[i] + x);
-            for (int q = 0; q < 4; ++q)
-                wide[i][q] = _mm256_cvtepu8_epi32(
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(in[i] + x + 8 * q)));
-        }
-        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout,
-                      mixWide(products, 0, planes, wide), mixWide(products, 1, planes, wide),
-                      mixWide(products, 2, planes, wide));
+        const WideInput in = wideInput(load32(r + x), load32(g + x), load32(b + x), carriedInput);
+        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout, mixWide(rows[0], in),
+                      mixWide(rows[1], in), mixWide(rows[2], in));
     }
     portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
                                   dest + size_t{x} * layout.bytesPerPixel);
