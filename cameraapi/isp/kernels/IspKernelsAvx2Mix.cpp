@@ -87,7 +87,9 @@ struct MixInput {
 struct CarriedInputs {
     std::array<bool, 3> input{};
 
-    CarriedInputs(const CarriedRow* rows, size_t count) {
+    // Rows of either form: three terms, each with its carries or none.
+    template <class Row>
+    CarriedInputs(const Row* rows, size_t count) {
         for (size_t c = 0; c < count; ++c) {
             for (size_t i = 0; i < 3; ++i)
                 input[i] = input[i] || rows[c].term[i].carries != nullptr;
@@ -269,11 +271,7 @@ VS_AVX2 void writeMatrixWide(const uint8_t* r, const uint8_t* g, const uint8_t* 
                              const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     const CarriedProducts& products = tables.colourCarried;
     const WideRow rows[3] = {wideRow(products, 0), wideRow(products, 1), wideRow(products, 2)};
-    CarriedInputs carriedInput(nullptr, 0);
-    for (size_t c = 0; c < 3; ++c) {
-        for (size_t i = 0; i < 3; ++i)
-            carriedInput.input[i] = carriedInput.input[i] || rows[c].term[i].carries != nullptr;
-    }
+    const CarriedInputs carriedInput(rows, 3);
     uint32_t x = 0;
     for (; x + 32 <= count; x += 32) {
         const WideInput in = wideInput(load32(r + x), load32(g + x), load32(b + x), carriedInput);
