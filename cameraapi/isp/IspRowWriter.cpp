@@ -6,6 +6,10 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace vidscope::api {
 namespace {
 
@@ -24,6 +28,35 @@ uint8_t* threadScratch(size_t bytes) {
     if (scratch.size() < bytes)
         scratch.resize(bytes);
     return scratch.data();
+}
+
+// Copies one run of a rotated tile into the output. The runs of a tile lie in as many output
+// rows, often as many pages, and are not read again: whole cache lines are written around
+// the caches so that none is first fetched from memory, only the partial lines at either end
+// the ordinary way; fenceRuns() orders them before the frame is handed on.
+void copyRun(uint8_t* dest, const uint8_t* from, size_t bytes) {
+#if defined(__x86_64__)
+    constexpr uintptr_t kLine = 64;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(dest);
+    const size_t head = std::min(bytes, static_cast<size_t>((kLine - start % kLine) % kLine));
+    std::memcpy(dest, from, head);
+    size_t done = head;
+    for (; done + kLine <= bytes; done += kLine) {
+        for (size_t part = 0; part < kLine; part += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + done + part));
+            _mm_stream_si128(reinterpret_cast<__m128i*>(dest + done + part), v);
+        }
+    }
+    std::memcpy(dest + done, from + done, bytes - done);
+#else
+    std::memcpy(dest, from, bytes);
+#endif
+}
+
+void fenceRuns() {
+#if defined(__x86_64__)
+    _mm_sfence();
+#endif
 }
 
 }  // namespace
@@ -50,9 +83,13 @@ IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, M
 }
 
 bool IspRowWriter::takesRawPlanes(const IspTables& tables, const IspKernels& kernels, Mode mode) {
+    // Raw planes only where the folded products have a vector form; the others take the
+    // channel tables first and mix through writeMatrix, which has one for every matrix.
     if (mode == Mode::Colour)
-        return tables.applyMatrix && kernels.writeMatrixRaw != nullptr;
-    return mode == Mode::GreyFromColour && kernels.writeGreyRaw != nullptr;
+        return tables.applyMatrix && kernels.writeMatrixRaw != nullptr &&
+               tables.colourRawSplit.valid;
+    return mode == Mode::GreyFromColour && kernels.writeGreyRaw != nullptr &&
+           tables.greyRawSplit.valid;
 }
 
 void IspRowWriter::write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b) {
@@ -111,6 +148,7 @@ void IspRowWriter::flushBand() {
             flushTile(from + x0, rowStep, x0, cols, run);
         }
     }
+    fenceRuns();
     bandRows_ = 0;
 }
 
@@ -135,7 +173,7 @@ void IspRowWriter::flushTile(const uint8_t* from, ptrdiff_t rowStep, uint32_t x0
     }
     writeForward(tiles[0], tiles[1], tiles[2], cols * rows, tileOut_);
     for (uint32_t t = 0; t < cols; ++t)
-        std::memcpy(runStart(t), tileOut_ + t * runBytes, runBytes);
+        copyRun(runStart(t), tileOut_ + t * runBytes, runBytes);
 }
 
 void IspRowWriter::writeForward(const uint8_t* r, const uint8_t* g, const uint8_t* b,

@@ -169,7 +169,7 @@ SplitProducts SplitProducts::of(const ProductTables& tables) {
 namespace {
 
 // Keeps |sum of three terms| under 3 x (255 x 32 + 1) < 32768 in a 16-bit lane.
-constexpr uint32_t kMaxCarriedWhole = 31;
+constexpr uint32_t kMaxNarrowWhole = 31;
 
 struct CarriedTerm {
     FixedTerm term;
@@ -177,10 +177,15 @@ struct CarriedTerm {
     bool carried = false;
 };
 
-// The largest multiplier whose products stay at or below every magnitude leaves each entry
-// either on its product or one above it: the entries are truncated products of one
-// coefficient, each lifted by at most one by the double rounding, and the gap between the
-// bounds of a multiplier is over one 16-bit step wide. Checked entry by entry all the same.
+// Let x = v |c| be the exact product of an entry and a = 65536 |c|. The double product rounds
+// x by far less than one, and never below an integer x lies above, so the entry |t[v]| is
+// floor(x), or floor(x) + 1 where x lies just below an integer. The multiplier M, the largest
+// whose products stay at or below every magnitude, exceeds a - 2: each v allows
+// ((|t[v]| + 1) 65536 - 1) / v > (65536 x - 1) / v >= a - 1. So floor(v M / 65536) lies
+// within 510 / 65536 of x from below, which makes it floor(x) or floor(x) - 1, the latter only
+// where x lies just above an integer and the entry is floor(x). Every entry is therefore its
+// multiplier form or one above: one carry bit, for any coefficient whose products are exact
+// in an int32_t. Checked entry by entry all the same.
 std::optional<CarriedTerm> carriedTerm(const ProductTable& table) {
     const bool negative = std::any_of(table.begin(), table.end(), [](int32_t e) { return e < 0; });
     const bool positive = std::any_of(table.begin(), table.end(), [](int32_t e) { return e > 0; });
@@ -191,14 +196,14 @@ std::optional<CarriedTerm> carriedTerm(const ProductTable& table) {
         const auto magnitude = static_cast<uint64_t>(std::llabs(table[v]));
         multiplier = std::min(multiplier, (((magnitude + 1) << 16) - 1) / v);
     }
-    if ((multiplier >> 16) > kMaxCarriedWhole)
+    if ((multiplier >> 16) > std::numeric_limits<int32_t>::max() / 255)
         return std::nullopt;
     CarriedTerm t;
     t.term.sign = negative ? -1 : 1;
-    t.term.whole = static_cast<uint16_t>(multiplier >> 16);
+    t.term.whole = static_cast<uint32_t>(multiplier >> 16);
     t.term.fraction = static_cast<uint16_t>(multiplier & 0xFFFF);
     for (uint32_t v = 0; v < 256; ++v) {
-        const int32_t lift = (table[v] - t.term.apply(v)) * t.term.sign;
+        const int64_t lift = (int64_t{table[v]} - t.term.apply(v)) * t.term.sign;
         if (lift != 0 && lift != 1)
             return std::nullopt;
         if (lift == 1) {
@@ -213,6 +218,7 @@ std::optional<CarriedTerm> carriedTerm(const ProductTable& table) {
 
 CarriedProducts CarriedProducts::of(const ProductTables& tables) {
     CarriedProducts products;
+    bool narrow = true;
     for (size_t k = 0; k < 9; ++k) {
         const std::optional<CarriedTerm> t = carriedTerm(tables[k]);
         if (!t)
@@ -220,8 +226,24 @@ CarriedProducts CarriedProducts::of(const ProductTables& tables) {
         products.terms[k] = t->term;
         products.carries[k] = t->carries;
         products.carried[k] = t->carried;
+        narrow = narrow && t->term.whole <= kMaxNarrowWhole;
     }
-    products.valid = true;
+    products.exact = true;
+    products.valid = narrow;
+    products.windowed = true;
+    for (size_t row = 0; row < 3; ++row) {
+        int64_t low = 0;
+        int64_t high = 0;
+        for (size_t i = 0; i < 3; ++i) {
+            const TermRange range = rangeOf(tables[row * 3 + i]);
+            low += range.low;
+            high += range.high;
+            // The 16-bit multiply keeps the whole part modulo 65536 only up to this.
+            products.windowed = products.windowed && products.terms[row * 3 + i].whole <= 0xFFFF;
+        }
+        products.low[row] = static_cast<int32_t>(low);
+        products.windowed = products.windowed && high - low <= 0xFFFF;
+    }
     return products;
 }
 

@@ -40,7 +40,16 @@ struct CarriedProducts {
     std::array<FixedTerm, 9> terms{};
     std::array<std::array<uint8_t, 32>, 9> carries{};
     std::array<bool, 9> carried{};
-    bool valid = false;  // false when a coefficient is too large for three terms in 16 bits
+    // The terms reproduce the tables: false only for tables that are no products of one
+    // coefficient each, which productTables() never builds.
+    bool exact = false;
+    // And a row's three terms sum within 16-bit lanes (every coefficient below 32).
+    bool valid = false;
+    // Or at least each row's sums span fewer than 65536 values, so that 16-bit lanes hold
+    // them modulo 65536 and the row's window tells where they lie: sum - low is exact as an
+    // unsigned lane, and the true sum is that plus low, clamped.
+    bool windowed = false;
+    std::array<int32_t, 3> low{};  // the smallest sum of each row, never above 0
 
     static CarriedProducts of(const ProductTables& tables);
 };

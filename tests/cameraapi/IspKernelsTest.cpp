@@ -2,6 +2,8 @@
 // Every row-loop set this processor runs gives the same bytes as the portable one.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <random>
 
 #include "IspTestSupport.h"
@@ -24,24 +26,43 @@ struct Variant {
 };
 
 // Exact multipliers; coefficients such as 0.35 and 0.7 whose products round onto the next
-// integer at some multiples only; coefficients too large for 16-bit lanes.
+// integer at some multiples only; coefficients too large for 16-bit lanes, up to the largest
+// the camera API takes.
 constexpr std::array<double, 9> kPlainCcm = {1.5, -0.3, -0.2, -0.25, 1.4, -0.15, 0.1, -0.6, 1.5};
 constexpr std::array<double, 9> kCarriedCcm = {1.55,  -0.35, -0.2, -0.25, 1.7,
                                                -0.45, -0.05, -0.7, 1.75};
 constexpr std::array<double, 9> kHugeCcm = {33.0, -32.5, 0.5, 0.2, 0.6, 0.2, -40.0, 0.0, 41.0};
+constexpr std::array<double, 9> kExtremeCcm = {100000.0, -99999.7, 0.35, -100000.0, 100000.0,
+                                               -0.45,    1.7,      -3.3, 99999.9};
 
 const Variant kVariants[] = {
     {1.0, kPlainCcm, false},   // channel tables only
     {1.6, kPlainCcm, false},   // saturation, clamped both ways
     {1.0, kPlainCcm, true},    // negative terms
     {1.0, kCarriedCcm, true},  // carried products
-    {1.0, kHugeCcm, true},     // no 16-bit form at all
+    {1.0, kHugeCcm, true},     // no 16-bit form
+    {2.0, kExtremeCcm, true},  // the largest products there are
 };
 
 // Every combination of mirror X, mirror Y and rotation.
 uint16_t geometry(size_t index) {
     return static_cast<uint16_t>((index & 1 ? kFlagMirrorX : 0) | (index & 2 ? kFlagMirrorY : 0) |
                                  (index & 4 ? kFlagRotate : 0));
+}
+
+void configure(TestPipeline& t, const Variant& variant, double step, uint16_t geometryFlags) {
+    t.pipeline.updateColour([&](ImageSettings& s) {
+        s.gamma = 0.45 + 0.3 * step;
+        s.contrast = 1.0 + 0.2 * step;
+        s.blackLevel = static_cast<int32_t>(5 * step);
+        s.wbGainR = 1.0 + 0.4 * step;
+        s.wbGainB = 1.8 - 0.3 * step;
+        s.saturation = variant.saturation;
+        s.ccm = variant.ccm;
+        s.flags =
+            static_cast<uint16_t>(geometryFlags | (variant.enhancement ? kFlagEnhancement : 0));
+    });
+    t.pipeline.rebuildPixelMap(t.camera.sensorWidth, t.camera.sensorHeight);
 }
 
 TEST(IspKernels, AllSetsGiveIdenticalBytes) {
@@ -66,7 +87,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     // How the colour tables of the matrix variants came out: each vector path must be met.
     bool sawExact = false;
     bool sawCarried = false;
-    bool sawNoForm = false;
+    bool sawWindowed = false;
+    bool sawWide = false;
     for (const Case& c : cases) {
         for (uint32_t w : widths) {
             for (uint32_t h : heights) {
@@ -76,18 +98,7 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                     const size_t placement = seed % 8;
                     sawGeometry[placement] = true;
                     TestPipeline t(c.cls, w, h);
-                    t.pipeline.updateColour([&](ImageSettings& s) {
-                        s.gamma = 0.45 + 0.3 * step;
-                        s.contrast = 1.0 + 0.2 * step;
-                        s.blackLevel = static_cast<int32_t>(5 * step);
-                        s.wbGainR = 1.0 + 0.4 * step;
-                        s.wbGainB = 1.8 - 0.3 * step;
-                        s.saturation = variant.saturation;
-                        s.ccm = variant.ccm;
-                        s.flags = static_cast<uint16_t>(
-                            geometry(placement) | (variant.enhancement ? kFlagEnhancement : 0));
-                    });
-                    t.pipeline.rebuildPixelMap(w, h);
+                    configure(t, variant, step, geometry(placement));
                     if (const auto tables = t.pipeline.tables(); tables->applyMatrix) {
                         const CarriedProducts& carried = tables->colourCarried;
                         const bool anyCarry =
@@ -95,7 +106,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
                             carried.carried.end();
                         sawExact |= carried.valid && !anyCarry;
                         sawCarried |= carried.valid && anyCarry;
-                        sawNoForm |= !carried.valid;
+                        sawWindowed |= !carried.valid && carried.windowed;
+                        sawWide |= carried.exact && !carried.windowed;
                     }
                     const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, seed);
                     const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
@@ -114,7 +126,43 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     EXPECT_EQ(std::count(sawGeometry.begin(), sawGeometry.end(), true), 8);
     EXPECT_TRUE(sawExact);
     EXPECT_TRUE(sawCarried);
-    EXPECT_TRUE(sawNoForm);
+    EXPECT_TRUE(sawWindowed);
+    EXPECT_TRUE(sawWide);
+}
+
+// Sizes drawn at random, odd ones included, tall enough for several rotation bands, each
+// with every mirror and rotation in turn.
+TEST(IspKernels, RandomSizesGiveIdenticalBytesInEveryGeometry) {
+    const std::vector<const IspKernels*> sets = IspDispatch::available();
+    if (sets.size() < 2)
+        GTEST_SKIP() << "only the portable set runs on this processor";
+    const Case cases[] = {
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24},
+        {PipelineClass::BayerBGGR, CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES},
+        {PipelineClass::BayerGRBG, CAMERA_FORMAT_GRAY8},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_RGB24},
+        {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
+    };
+    std::mt19937 random(29);
+    std::uniform_int_distribution<uint32_t> width(2, 600);
+    std::uniform_int_distribution<uint32_t> height(2, 2 * IspRowWriter::kBandRows + 40);
+    for (uint32_t round = 0; round < 8; ++round) {
+        const uint32_t w = width(random);
+        const uint32_t h = height(random);
+        const Case& c = cases[round % std::size(cases)];
+        const Variant& variant = kVariants[random() % std::size(kVariants)];
+        const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, round);
+        for (size_t index = 0; index < 8; ++index) {
+            TestPipeline t(c.cls, w, h);
+            configure(t, variant, static_cast<double>(round % 4), geometry(index));
+            const std::vector<uint8_t> expected = t.convert(raw, c.format, *sets[0]);
+            for (size_t k = 1; k < sets.size(); ++k) {
+                ASSERT_EQ(t.convert(raw, c.format, *sets[k]), expected)
+                    << sets[k]->name << " " << w << "x" << h << " flags " << geometry(index)
+                    << " format " << c.format << " class " << int(c.cls);
+            }
+        }
+    }
 }
 
 TEST(IspKernels, TransposeAnyShapeEitherWay) {
@@ -207,24 +255,36 @@ int32_t carriedEntry(const CarriedProducts& p, size_t k, uint32_t v) {
     return p.terms[k].apply(v) + p.terms[k].sign * carry;
 }
 
-TEST(CarriedProducts, ReproduceTablesOfAnyCoefficientBelowTheLimit) {
+TEST(CarriedProducts, ReproduceTablesOfAnyCoefficient) {
     // Decimal coefficients are where the double products land on integers unevenly; random
-    // ones cover the rest, up to the largest whole part 16-bit sums allow.
+    // ones cover the rest, up to the largest a saturated matrix of the largest CCM reaches.
     std::vector<double> coefficients;
     for (int hundredths = -400; hundredths <= 400; ++hundredths)
         coefficients.push_back(hundredths / 100.0);
+    for (int tenths = -2000; tenths <= 2000; tenths += 7)
+        coefficients.push_back(99000.0 + tenths / 10.0);
     std::mt19937 random(7);
     std::uniform_real_distribution<double> spread(-31.9, 31.9);
-    for (int i = 0; i < 400; ++i)
+    std::uniform_real_distribution<double> wide(-600000.0, 600000.0);
+    for (int i = 0; i < 400; ++i) {
         coefficients.push_back(spread(random));
+        coefficients.push_back(wide(random));
+    }
     size_t carriedTerms = 0;
+    size_t narrowMatrices = 0;
     for (size_t first = 0; first < coefficients.size(); first += 9) {
         std::array<double, 9> matrix{};
-        for (size_t k = 0; k < 9; ++k)
+        bool narrow = true;
+        for (size_t k = 0; k < 9; ++k) {
             matrix[k] = coefficients[(first + k) % coefficients.size()];
+            narrow = narrow && std::abs(matrix[k]) < 32.0;
+        }
         const ProductTables tables = IspTables::productTables(matrix);
         const CarriedProducts p = CarriedProducts::of(tables);
-        ASSERT_TRUE(p.valid) << "coefficients from " << matrix[0];
+        ASSERT_TRUE(p.exact) << "coefficients from " << matrix[0];
+        // Below 32 the 16-bit form is promised; above it would overflow.
+        ASSERT_EQ(p.valid, narrow) << "coefficients from " << matrix[0];
+        narrowMatrices += narrow ? 1 : 0;
         for (size_t k = 0; k < 9; ++k) {
             carriedTerms += p.carried[k] ? 1 : 0;
             for (uint32_t v = 0; v < 256; ++v)
@@ -232,17 +292,69 @@ TEST(CarriedProducts, ReproduceTablesOfAnyCoefficientBelowTheLimit) {
         }
     }
     EXPECT_GT(carriedTerms, 0U) << "no coefficient needed a carry";
+    EXPECT_GT(narrowMatrices, 0U);
 }
 
-TEST(CarriedProducts, RefuseWhatSixteenBitLanesCannotHold) {
+TEST(CarriedProducts, TellWhichLanesHoldTheSums) {
     std::array<double, 9> matrix = {1.0, 0.0, 0.0, 0.0, 1.0, 0.0, 0.0, 0.0, 1.0};
     EXPECT_TRUE(CarriedProducts::of(IspTables::productTables(matrix)).valid);
     matrix[4] = -32.5;
-    EXPECT_FALSE(CarriedProducts::of(IspTables::productTables(matrix)).valid);
+    const CarriedProducts wide = CarriedProducts::of(IspTables::productTables(matrix));
+    EXPECT_TRUE(wide.exact);
+    EXPECT_FALSE(wide.valid);
     // A table that is no product of one coefficient.
     ProductTables bent = IspTables::productTables({});
     bent[2][100] = 7;
+    EXPECT_FALSE(CarriedProducts::of(bent).exact);
     EXPECT_FALSE(CarriedProducts::of(bent).valid);
+}
+
+// Large coefficients that nearly cancel: random planes would clamp almost every sum, so the
+// planes here keep red and green close, where the sums fall inside the byte range.
+TEST(IspKernels, WideMatrixMixesExactlyInsideTheByteRange) {
+    struct Wide {
+        std::array<double, 9> matrix;
+        bool windowed;
+    };
+    const Wide matrices[] = {
+        // Sums spanning fewer than 65536 values, one row entirely positive, one negative.
+        {{40.0, -39.6, 0.7, 60.5, 0.2, 3.3, -80.25, -0.2, -100.9}, true},
+        {{120.0, -119.6, 0.7, -0.2, 100.25, -99.9, 50.5, 0.3, -50.3}, true},
+        // Beyond: 32-bit lanes.
+        {{120.0, -119.6, 0.7, -0.2, 300.25, -299.9, 5000.5, 0.3, -5000.3}, false},
+        {{99999.9, -99999.8, 0.35, 0.0, 1.0, 0.0, -579000.0, 578999.7, 0.45}, false},
+    };
+    const uint32_t count = 32 * 9 + 5;  // whole blocks and a tail
+    std::mt19937 random(11);
+    std::vector<uint8_t> r(count), g(count), b(count);
+    for (uint32_t x = 0; x < count; ++x) {
+        g[x] = static_cast<uint8_t>(random());
+        r[x] = static_cast<uint8_t>(std::clamp<int>(g[x] + int(random() % 3) - 1, 0, 255));
+        b[x] = static_cast<uint8_t>(std::clamp<int>(r[x] + int(random() % 3) - 1, 0, 255));
+    }
+    for (const auto& [matrix, windowed] : matrices) {
+        IspTables tables;
+        tables.colourTables = IspTables::productTables(matrix);
+        tables.colourCarried = CarriedProducts::of(tables.colourTables);
+        tables.colourSplit = SplitProducts::of(tables.colourTables);
+        ASSERT_TRUE(tables.colourCarried.exact);
+        ASSERT_FALSE(tables.colourCarried.valid);
+        ASSERT_EQ(tables.colourCarried.windowed, windowed) << matrix[0];
+        for (const OutputLayout layout : {OutputLayout{3, 0, 2}, OutputLayout{4, 2, 0}}) {
+            std::vector<uint8_t> expected(size_t{count} * layout.bytesPerPixel, 0x5A);
+            portableKernels().writeMatrix(r.data(), g.data(), b.data(), count, tables, layout,
+                                          expected.data());
+            size_t inside = 0;
+            for (uint8_t byte : expected)
+                inside += byte != 0 && byte != 255 && byte != 0x5A ? 1 : 0;
+            EXPECT_GT(inside, size_t{count} / 4) << "the sums hardly left the clamp";
+            for (const IspKernels* set : IspDispatch::available()) {
+                std::vector<uint8_t> got(expected.size(), 0x5A);
+                set->writeMatrix(r.data(), g.data(), b.data(), count, tables, layout, got.data());
+                EXPECT_EQ(got, expected) << set->name << " matrix from " << matrix[0];
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -10,46 +10,14 @@
 #include <array>
 #include <cstring>
 
-#include "cameraapi/isp/IspTables.h"
+#include "cameraapi/isp/kernels/IspAvx2Lanes.h"
+#include "cameraapi/isp/kernels/IspKernelsAvx2Mix.h"
 #include "cameraapi/isp/kernels/IspKernelsTranspose.h"
-#include "cameraapi/isp/kernels/IspVectorConstants.h"
-
-#define VS_AVX2 __attribute__((target("avx2")))
 
 namespace vidscope::api {
 namespace {
 
-constexpr InterleaveMasks kInterleave;
-
-VS_AVX2 inline __m256i widen(const uint8_t* p) {
-    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
-
-// 16 words (0..255 each) to 16 bytes.
-VS_AVX2 inline __m128i narrow(__m256i v) {
-    return _mm_packus_epi16(_mm256_castsi256_si128(v), _mm256_extracti128_si256(v, 1));
-}
-
-VS_AVX2 inline void store16(uint8_t* p, __m128i v) {
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
-}
-
-VS_AVX2 inline __m256i load32(const uint8_t* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-VS_AVX2 inline void store32(uint8_t* p, __m256i v) {
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-}
-
-// 16 bytes from p in both 128-bit lanes: byte shuffles look up within a lane.
-VS_AVX2 inline __m256i bothLanes(const uint8_t* p) {
-    return _mm256_broadcastsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-}
-
-VS_AVX2 inline __m256i bytes(uint8_t value) {
-    return _mm256_set1_epi8(static_cast<char>(value));
-}
+using namespace avx2;
 
 // Where a 256-byte table is looked up by byte shuffles, for N vectors of 32 indices. A
 // shuffle looks up the low four bits and yields zero where bit 7 is set, so one shuffle of v
@@ -230,73 +198,6 @@ VS_AVX2 void monoSmoothRow(const uint8_t* up, const uint8_t* c, const uint8_t* d
                                     out + x - 1);
 }
 
-// Three 16-byte planes as 16 three-byte pixels at dest.
-VS_AVX2 inline void storeTriples(uint8_t* dest, __m128i p0, __m128i p1, __m128i p2) {
-    for (size_t k = 0; k < 3; ++k) {
-        const auto& m = kInterleave.mask[k];
-        __m128i v =
-            _mm_shuffle_epi8(p0, _mm_load_si128(reinterpret_cast<const __m128i*>(m[0].data())));
-        v = _mm_or_si128(
-            v, _mm_shuffle_epi8(p1, _mm_load_si128(reinterpret_cast<const __m128i*>(m[1].data()))));
-        v = _mm_or_si128(
-            v, _mm_shuffle_epi8(p2, _mm_load_si128(reinterpret_cast<const __m128i*>(m[2].data()))));
-        store16(dest + 16 * k, v);
-    }
-}
-
-// Three 16-byte planes as 16 four-byte pixels; the fourth byte of each keeps its value.
-VS_AVX2 inline void storeQuads(uint8_t* dest, __m128i p0, __m128i p1, __m128i p2) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i keep = _mm_set1_epi32(static_cast<int>(0xFF000000));
-    const __m128i lo01 = _mm_unpacklo_epi8(p0, p1);
-    const __m128i hi01 = _mm_unpackhi_epi8(p0, p1);
-    const __m128i lo2 = _mm_unpacklo_epi8(p2, zero);
-    const __m128i hi2 = _mm_unpackhi_epi8(p2, zero);
-    const __m128i quads[4] = {_mm_unpacklo_epi16(lo01, lo2), _mm_unpackhi_epi16(lo01, lo2),
-                              _mm_unpacklo_epi16(hi01, hi2), _mm_unpackhi_epi16(hi01, hi2)};
-    for (int k = 0; k < 4; ++k) {
-        auto* at = reinterpret_cast<__m128i*>(dest + 16 * k);
-        store16(dest + 16 * k, _mm_blendv_epi8(quads[k], _mm_loadu_si128(at), keep));
-    }
-}
-
-VS_AVX2 inline void storePixels(uint8_t* dest, OutputLayout layout, __m128i r, __m128i g,
-                                __m128i b) {
-    const __m128i first = layout.redOffset == 0 ? r : b;
-    const __m128i last = layout.redOffset == 0 ? b : r;
-    if (layout.bytesPerPixel == 3)
-        storeTriples(dest, first, g, last);
-    else
-        storeQuads(dest, first, g, last);
-}
-
-// Three 32-byte planes as 32 three-byte pixels: each 128-bit lane interleaves its own 16
-// pixels, which gives output blocks 0 and 3, 1 and 4, 2 and 5; lane moves put them in order.
-VS_AVX2 inline void storeTriples32(uint8_t* dest, __m256i p0, __m256i p1, __m256i p2) {
-    __m256i block[3];
-    for (size_t k = 0; k < 3; ++k) {
-        const auto& m = kInterleave.mask[k];
-        __m256i v = _mm256_shuffle_epi8(p0, bothLanes(m[0].data()));
-        v = _mm256_or_si256(v, _mm256_shuffle_epi8(p1, bothLanes(m[1].data())));
-        block[k] = _mm256_or_si256(v, _mm256_shuffle_epi8(p2, bothLanes(m[2].data())));
-    }
-    store32(dest, _mm256_permute2x128_si256(block[0], block[1], 0x20));
-    store32(dest + 32, _mm256_permute2x128_si256(block[2], block[0], 0x30));
-    store32(dest + 64, _mm256_permute2x128_si256(block[1], block[2], 0x31));
-}
-
-VS_AVX2 inline void storePixels32(uint8_t* dest, OutputLayout layout, __m256i r, __m256i g,
-                                  __m256i b) {
-    if (layout.bytesPerPixel == 3) {
-        storeTriples32(dest, layout.redOffset == 0 ? r : b, g, layout.redOffset == 0 ? b : r);
-        return;
-    }
-    storePixels(dest, layout, _mm256_castsi256_si128(r), _mm256_castsi256_si128(g),
-                _mm256_castsi256_si128(b));
-    storePixels(dest + 16 * layout.bytesPerPixel, layout, _mm256_extracti128_si256(r, 1),
-                _mm256_extracti128_si256(g, 1), _mm256_extracti128_si256(b, 1));
-}
-
 VS_AVX2 void writeDirect(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                          OutputLayout layout, uint8_t* dest) {
     uint32_t x = 0;
@@ -306,189 +207,6 @@ VS_AVX2 void writeDirect(const uint8_t* r, const uint8_t* g, const uint8_t* b, u
     }
     portableKernels().writeDirect(r + x, g + x, b + x, count - x, layout,
                                   dest + size_t{x} * layout.bytesPerPixel);
-}
-
-// Where 32 samples find their carry bits in a 32-byte set: byte v / 8, taken from the lane
-// copy of the set's first or second half by bit 7 of v, and bit v % 8 in it.
-struct CarryIndex {
-    __m256i sample;
-    __m256i byte;  // (v / 8) % 16
-    __m256i bit;   // 1 << (v % 8)
-};
-
-VS_AVX2 inline CarryIndex carryIndex(__m256i v) {
-    const __m256i bitOf =
-        _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16,
-                         32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
-    return {v, _mm256_and_si256(_mm256_srli_epi16(v, 3), bytes(0x0F)),
-            _mm256_shuffle_epi8(bitOf, _mm256_and_si256(v, bytes(0x07)))};
-}
-
-// -1 in the lanes whose sample has its bit set in `carries`, 0 elsewhere.
-VS_AVX2 inline __m256i carried(const uint8_t* carries, const CarryIndex& at) {
-    const __m256i byte =
-        _mm256_blendv_epi8(_mm256_shuffle_epi8(bothLanes(carries), at.byte),
-                           _mm256_shuffle_epi8(bothLanes(carries + 16), at.byte), at.sample);
-    return _mm256_cmpeq_epi8(_mm256_and_si256(byte, at.bit), at.bit);
-}
-
-// One term of an output channel: sign x (v x whole + ((v x fraction) >> 16)), plus its
-// carries.
-struct LaneTerm {
-    __m256i whole;
-    __m256i fraction;
-    __m256i sign;            // +1 or -1 in every byte
-    __m256i sign16;          // and in every 16-bit lane
-    const uint8_t* carries;  // null for a term without carries
-};
-
-struct CarriedRow {
-    LaneTerm term[3];
-    bool carried;
-};
-
-VS_AVX2 inline CarriedRow carriedRow(const CarriedProducts& products, int row) {
-    CarriedRow r{};
-    for (size_t i = 0; i < 3; ++i) {
-        const size_t k = static_cast<size_t>(row) * 3 + i;
-        const FixedTerm& f = products.terms[k];
-        LaneTerm& t = r.term[i];
-        t.whole = _mm256_set1_epi16(static_cast<int16_t>(f.whole));
-        t.fraction = _mm256_set1_epi16(static_cast<int16_t>(f.fraction));
-        t.sign = _mm256_set1_epi8(static_cast<char>(f.sign));
-        t.sign16 = _mm256_set1_epi16(f.sign);
-        t.carries = products.carried[k] ? products.carries[k].data() : nullptr;
-        r.carried |= t.carries != nullptr;
-    }
-    return r;
-}
-
-// 32 input pixels as 16-bit halves in lane order (pixels 0-7 and 16-23, then 8-15 and
-// 24-31, which the final pack puts back in order), and with their carry indices.
-struct MixInput {
-    __m256i low[3];
-    __m256i high[3];
-    CarryIndex at[3];
-};
-
-// Which inputs some term of the rows has carries for: only those need carry indices.
-struct CarriedInputs {
-    std::array<bool, 3> input{};
-
-    CarriedInputs(const CarriedRow* rows, size_t count) {
-        for (size_t c = 0; c < count; ++c) {
-            for (size_t i = 0; i < 3; ++i)
-                input[i] = input[i] || rows[c].term[i].carries != nullptr;
-        }
-    }
-};
-
-VS_AVX2 inline MixInput mixInput(__m256i r, __m256i g, __m256i b, const CarriedInputs& carried) {
-    const __m256i planes[3] = {r, g, b};
-    MixInput in{};
-    for (size_t i = 0; i < 3; ++i) {
-        in.low[i] = _mm256_unpacklo_epi8(planes[i], _mm256_setzero_si256());
-        in.high[i] = _mm256_unpackhi_epi8(planes[i], _mm256_setzero_si256());
-        if (carried.input[i])
-            in.at[i] = carryIndex(planes[i]);
-    }
-    return in;
-}
-
-// One output channel of 16 pixels, before the clamp.
-VS_AVX2 inline __m256i sumCarried(const CarriedRow& row, const __m256i in[3]) {
-    __m256i sum = _mm256_setzero_si256();
-    for (size_t i = 0; i < 3; ++i) {
-        const LaneTerm& t = row.term[i];
-        const __m256i product = _mm256_add_epi16(_mm256_mulhi_epu16(in[i], t.fraction),
-                                                 _mm256_mullo_epi16(in[i], t.whole));
-        sum = _mm256_add_epi16(sum, _mm256_sign_epi16(product, t.sign16));
-    }
-    return sum;
-}
-
-// One output channel of 32 pixels: the multiplier sums, each carry a step away from zero by
-// its term's sign, then the clamp.
-VS_AVX2 inline __m256i mixCarried(const CarriedRow& row, const MixInput& in) {
-    __m256i low = sumCarried(row, in.low);
-    __m256i high = sumCarried(row, in.high);
-    if (row.carried) {
-        __m256i lift = _mm256_setzero_si256();
-        for (size_t i = 0; i < 3; ++i) {
-            const LaneTerm& t = row.term[i];
-            if (t.carries != nullptr)
-                lift =
-                    _mm256_sub_epi8(lift, _mm256_sign_epi8(carried(t.carries, in.at[i]), t.sign));
-        }
-        // Sign-extended to 16 bits in the halves' lane order.
-        low = _mm256_add_epi16(low, _mm256_srai_epi16(_mm256_unpacklo_epi8(lift, lift), 8));
-        high = _mm256_add_epi16(high, _mm256_srai_epi16(_mm256_unpackhi_epi8(lift, lift), 8));
-    }
-    return _mm256_packus_epi16(low, high);
-}
-
-VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
-                         const IspTables& tables, OutputLayout layout, uint8_t* dest) {
-    const CarriedProducts& products = tables.colourCarried;
-    if (!products.valid) {
-        // Coefficients of 32 and more, far beyond any colour correction: exact but slow.
-        portableKernels().writeMatrix(r, g, b, count, tables, layout, dest);
-        return;
-    }
-    const CarriedRow rows[3] = {carriedRow(products, 0), carriedRow(products, 1),
-                                carriedRow(products, 2)};
-    const CarriedInputs carriedInput(rows, 3);
-    uint32_t x = 0;
-    for (; x + 32 <= count; x += 32) {
-        const MixInput in = mixInput(load32(r + x), load32(g + x), load32(b + x), carriedInput);
-        storePixels32(dest + size_t{x} * layout.bytesPerPixel, layout, mixCarried(rows[0], in),
-                      mixCarried(rows[1], in), mixCarried(rows[2], in));
-    }
-    portableKernels().writeMatrix(r + x, g + x, b + x, count - x, tables, layout,
-                                  dest + size_t{x} * layout.bytesPerPixel);
-}
-
-// Whether the luminance row is three positive fractions with exact multipliers, as its
-// weights always give: three high products per pixel then suffice.
-bool plainLuminance(const CarriedProducts& luminance) {
-    bool plain = luminance.valid;
-    for (size_t k = 3; k < 6; ++k) {
-        plain = plain && !luminance.carried[k] && luminance.terms[k].sign > 0 &&
-                luminance.terms[k].whole == 0;
-    }
-    return plain;
-}
-
-VS_AVX2 void writeGrey(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
-                       uint8_t* dest) {
-    const CarriedProducts& luminance = IspTables::greyCarried();
-    static const bool plain = plainLuminance(luminance);
-    if (!plain) {  // a guard only
-        portableKernels().writeGrey(r, g, b, count, dest);
-        return;
-    }
-    const __m256i weight[3] = {
-        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[3].fraction)),
-        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[4].fraction)),
-        _mm256_set1_epi16(static_cast<int16_t>(luminance.terms[5].fraction))};
-    const uint8_t* planes[3] = {r, g, b};
-    uint32_t x = 0;
-    for (; x + 32 <= count; x += 32) {
-        // Halves in lane order, which the pack puts back in order.
-        __m256i low = _mm256_setzero_si256();
-        __m256i high = _mm256_setzero_si256();
-        for (size_t i = 0; i < 3; ++i) {
-            const __m256i v = load32(planes[i] + x);
-            low = _mm256_add_epi16(
-                low,
-                _mm256_mulhi_epu16(_mm256_unpacklo_epi8(v, _mm256_setzero_si256()), weight[i]));
-            high = _mm256_add_epi16(
-                high,
-                _mm256_mulhi_epu16(_mm256_unpackhi_epi8(v, _mm256_setzero_si256()), weight[i]));
-        }
-        store32(dest + x, _mm256_packus_epi16(low, high));
-    }
-    portableKernels().writeGrey(r + x, g + x, b + x, count - x, dest + x);
 }
 
 // N runs of 32 bytes from x on, the even bytes through one table and the odd through the
@@ -558,8 +276,8 @@ VS_AVX2 void reverse(uint8_t* bytes, uint32_t count) {
 }
 
 constexpr IspKernels kAvx2 = {
-    "avx2",       bayerRow,  monoSmoothRow, writeDirect, writeMatrix, writeGrey,
-    alternateRow, sumParity, reverse,       nullptr,     nullptr,     transposeBytesAvx2,
+    "avx2",       bayerRow,  monoSmoothRow, writeDirect, avx2::writeMatrix, avx2::writeGrey,
+    alternateRow, sumParity, reverse,       nullptr,     nullptr,           transposeBytesAvx2,
 };
 
 }  // namespace

@@ -315,7 +315,8 @@ struct RawTail {
 VS_AVX512 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                            const IspTables& tables, OutputLayout layout, uint8_t* dest) {
     if (!tables.colourSplit.valid) {
-        portableKernels().writeMatrix(r, g, b, count, tables, layout, dest);
+        // Products beyond 16-bit sums: the AVX2 set's 32-bit lanes mix them exactly.
+        avx2Kernels()->writeMatrix(r, g, b, count, tables, layout, dest);
         return;
     }
     mixPixels(r, g, b, count, tables.colourSplit, layout, dest);
