@@ -216,6 +216,13 @@ std::optional<CarriedTerm> carriedTerm(const ProductTable& table) {
 
 }  // namespace
 
+bool CarriedProducts::plainLuminance() const {
+    bool plain = valid;
+    for (size_t k = 3; k < 6; ++k)
+        plain = plain && !carried[k] && terms[k].sign > 0 && terms[k].whole == 0;
+    return plain;
+}
+
 CarriedProducts CarriedProducts::of(const ProductTables& tables) {
     CarriedProducts products;
     bool narrow = true;

@@ -52,6 +52,9 @@ struct CarriedProducts {
     std::array<int32_t, 3> low{};  // the smallest sum of each row, never above 0
 
     static CarriedProducts of(const ProductTables& tables);
+    // Whether the luminance row is three positive fractions with exact multipliers, as its
+    // weights always give: three high products per pixel then suffice.
+    bool plainLuminance() const;
 };
 
 // Built in one go from a settings snapshot and never changed afterwards: a conversion holds

@@ -282,17 +282,6 @@ VS_AVX2 void writeMatrixWide(const uint8_t* r, const uint8_t* g, const uint8_t* 
                                   dest + size_t{x} * layout.bytesPerPixel);
 }
 
-// Whether the luminance row is three positive fractions with exact multipliers, as its
-// weights always give: three high products per pixel then suffice.
-bool plainLuminance(const CarriedProducts& luminance) {
-    bool plain = luminance.valid;
-    for (size_t k = 3; k < 6; ++k) {
-        plain = plain && !luminance.carried[k] && luminance.terms[k].sign > 0 &&
-                luminance.terms[k].whole == 0;
-    }
-    return plain;
-}
-
 }  // namespace
 
 VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
@@ -321,7 +310,7 @@ VS_AVX2 void writeMatrix(const uint8_t* r, const uint8_t* g, const uint8_t* b, u
 VS_AVX2 void writeGrey(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
                        uint8_t* dest) {
     const CarriedProducts& luminance = IspTables::greyCarried();
-    static const bool plain = plainLuminance(luminance);
+    static const bool plain = luminance.plainLuminance();
     if (!plain) {  // a guard only
         portableKernels().writeGrey(r, g, b, count, dest);
         return;
