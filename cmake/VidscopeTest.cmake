@@ -1,16 +1,16 @@
 # SPDX-License-Identifier: MIT
 # vidscope_test_dir(NAME LIBS...): one GoogleTest program from every .cpp of the calling folder.
-# Its tests get the environment in VIDSCOPE_TEST_EXTRA_ENV (a list) and the labels in
-# VIDSCOPE_TEST_LABELS, when the calling folder sets them.
+# Its tests get the labels in VIDSCOPE_TEST_LABELS when the calling folder sets them.
 function(vidscope_test_dir name)
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main Threads::Threads)
-    set(env VIDSCOPE_VIRTUAL_UNPACED=1 VIDSCOPE_VIRTUAL_DIR=${CMAKE_BINARY_DIR}/virtual-state
-            VIDSCOPE_LIBUSB=0 ${VIDSCOPE_TEST_EXTRA_ENV})
-    set(properties ENVIRONMENT "${env}")
+    set(labels "")
     if(VIDSCOPE_TEST_LABELS)
-        list(APPEND properties LABELS "${VIDSCOPE_TEST_LABELS}")
+        set(labels LABELS "${VIDSCOPE_TEST_LABELS}")
     endif()
-    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT
+                         "VIDSCOPE_VIRTUAL_UNPACED=1;VIDSCOPE_VIRTUAL_DIR=${CMAKE_BINARY_DIR}/virtual-state;VIDSCOPE_LIBUSB=0"
+                         ${labels})
 endfunction()
