@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "LiveLog.h"
+#include "base/ThreadHandOver.h"
 
 namespace {
 
@@ -44,6 +45,9 @@ unsigned char* FrameBufferPool::acquire(std::size_t size) {
     if (reusable != idle_.rend()) {
         block = std::move(*reusable);
         idle_.erase(std::next(reusable).base());
+        // The last reader may have dropped its image copy on another thread through Qt's
+        // reference count; its reads come before the new owner's writes.
+        vidscope::base::takeOver(block.data.get());
     } else {
         block.data = std::make_unique<unsigned char[]>(size);
         std::memset(block.data.get(), 0xFF, size);

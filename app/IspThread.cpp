@@ -8,6 +8,7 @@
 #include "FrameBufferPool.h"
 #include "FrameLayout.h"
 #include "FrameQueue.h"
+#include "base/ThreadHandOver.h"
 #include "vidscope/camera_api.h"
 
 namespace {
@@ -99,5 +100,7 @@ void IspThread::convert(const RawFrame& frame, int format) {
 void IspThread::emitImage(unsigned char* buffer, const RawFrame& frame, const FrameLayout& layout) {
     const QImage image = pool_.wrap(buffer, frame.width, frame.height,
                                     qsizetype(frame.width) * layout.bytesPerPixel, layout.qtFormat);
+    // The queued signal is the hand-over: the receiver reads the pixels written here.
+    vidscope::base::handOver(buffer);
     emit captured(image, buffer, QDateTime::currentMSecsSinceEpoch(), 0);
 }

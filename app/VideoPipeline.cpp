@@ -14,6 +14,7 @@
 #include "LiveImageItem.h"
 #include "OwnInterruption.h"
 #include "StatusTexts.h"
+#include "base/ThreadHandOver.h"
 #include "vidscope/camera_api.h"
 
 namespace {
@@ -126,6 +127,7 @@ void VideoPipeline::release(unsigned char* buffer, qint64 meta) {
 }
 
 void VideoPipeline::process(QImage img, unsigned char* buffer, qint64 timestamp, qint64 meta) {
+    vidscope::base::takeOver(buffer);  // written by the processing thread that emitted it
     if (QDateTime::currentMSecsSinceEpoch() - timestamp > kStaleAfterMs) {
         ++staleTotal_;
         release(buffer, meta);

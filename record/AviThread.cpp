@@ -12,6 +12,7 @@
 #include "FrameImage.h"
 #include "SequenceExport.h"
 #include "base/LogCategory.h"
+#include "base/ThreadHandOver.h"
 
 namespace {
 VIDSCOPE_LOG_CATEGORY(recordLog, "record.thread")
@@ -247,6 +248,7 @@ void AviThread::beginFile(const Start& start) {
         QImage scratch;
         const auto status =
             writer_->writeFrame(vidscope::record::frameViewOf(start.first, scratch));
+        vidscope::base::handOver(start.first.constBits());
         if (status != AviWriter::Status::kOk) {
             error =
                 writer_->errorText().empty() ? AviWriter::statusText(status) : writer_->errorText();
@@ -275,6 +277,8 @@ void AviThread::writeQueued(std::unique_lock<std::mutex>& lock) {
     lock.unlock();
     QImage scratch;
     const auto status = writer_->writeFrame(vidscope::record::frameViewOf(frame, scratch));
+    // This copy may be the last of a pooled frame, whose buffer is then written again.
+    vidscope::base::handOver(frame.constBits());
     lock.lock();
     if (status == AviWriter::Status::kOk)
         return;
@@ -328,4 +332,6 @@ void AviThread::runSave(const SaveJob& job) {
             job.target, images, job.type, job.quality, onProgress, cancelSave_);
         emit sequenceSaved(result.saved, result.error);
     }
+    for (const QImage& image : images)
+        vidscope::base::handOver(image.constBits());
 }

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QGraphicsScene>
 #include <QTemporaryDir>
 #include <QThread>
@@ -18,6 +17,7 @@
 
 #include "AppSettings.h"
 #include "CameraController.h"
+#include "ShellTestSupport.h"
 #include "VideoPipeline.h"
 #include "usb/host/Driver.h"
 
@@ -88,15 +88,7 @@ protected:
 
     // Runs the event loop until `done` holds or `ms` pass.
     static bool waitFor(const std::function<bool()>& done, int ms = 10000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > ms)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
+        return spinUntil(done, ms);
     }
 
     bool waitForFrames(long long more, int ms = 10000) {

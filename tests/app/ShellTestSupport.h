@@ -57,11 +57,18 @@ inline QStringList logColumn(const QTableWidget& table, int column) {
 }
 
 // Runs the event loop until `done` holds or `ms` pass.
+// A wait bounds a hang and checks no speed, so the slower instrumented builds wait longer.
+#ifdef VIDSCOPE_SANITIZER_BUILD
+inline constexpr int kWaitScale = 4;
+#else
+inline constexpr int kWaitScale = 1;
+#endif
+
 inline bool spinUntil(const std::function<bool()>& done, int ms = 10000) {
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
-        if (timer.elapsed() > ms) {
+        if (timer.elapsed() > qint64(ms) * kWaitScale) {
             return false;
         }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

@@ -81,7 +81,8 @@ TEST_F(WindowLiveTest, ClosingWhileStreamingJoinsEveryThreadPromptly) {
     QElapsedTimer timer;
     timer.start();
     EXPECT_TRUE(window_->close());
-    EXPECT_LT(timer.elapsed(), 2000);
+    // Closing waits for the conversions in flight, which instrumented builds make slower.
+    EXPECT_LT(timer.elapsed(), 2000 * kWaitScale);
     EXPECT_FALSE(pipeline->anyWorkerRunning());
 }
 

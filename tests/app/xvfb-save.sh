@@ -28,12 +28,13 @@ for i in $(seq 1 60); do
     [ -n "$win" ] && break
     sleep 0.5
 done
-sleep 4
+# Time for the first frames; instrumented builds (VIDSCOPE_TEST_WAIT_SCALE) need longer.
+sleep $((4 * ${VIDSCOPE_TEST_WAIT_SCALE:-1}))
 xdotool windowfocus --sync "$win" 2>/dev/null || true
 xdotool key --window "$win" alt+f
 sleep 1
 xdotool key s
-sleep 3
+sleep $((3 * ${VIDSCOPE_TEST_WAIT_SCALE:-1}))
 kill "$pid"
 wait "$pid" || true
 INNER

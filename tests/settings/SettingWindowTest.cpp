@@ -23,11 +23,17 @@
 
 namespace {
 
+// A wait bounds a hang and checks no speed, so the slower instrumented builds wait longer.
 bool spinUntil(const std::function<bool()>& done, int ms = 10000) {
+#ifdef VIDSCOPE_SANITIZER_BUILD
+    constexpr int kWaitScale = 4;
+#else
+    constexpr int kWaitScale = 1;
+#endif
     QElapsedTimer timer;
     timer.start();
     while (!done()) {
-        if (timer.elapsed() > ms)
+        if (timer.elapsed() > qint64(ms) * kWaitScale)
             return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QThread::msleep(1);
