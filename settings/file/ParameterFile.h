@@ -25,7 +25,7 @@ public:
 
     enum class LoadResult {
         Applied,           // the magic matched; the values went to the camera
-        NotParameterFile,  // no magic, a wrong one, or far too large: nothing applied
+        NotParameterFile,  // no magic, a wrong one, far too large or typed: nothing applied
         Unreadable,        // the file could not be opened: nothing applied
     };
 

@@ -188,6 +188,8 @@ TEST_F(ParameterFileTest, BrokenFilesAreRefusedWithoutTouchingTheCamera) {
         {"binary.txt", binary},
         {"huge.txt", huge},
         {"nul.txt", QByteArray("[System]\nMeta=vt\0cam\n", 22)},
+        // A typed value, which Qt would decode through its binary stream into any object.
+        {"typed.txt", valid + "\n[Extra]\nObject=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x5QRect)\n"},
     };
     for (const auto& [name, bytes] : broken) {
         SCOPED_TRACE(name);
