@@ -216,8 +216,9 @@ template <int Blocks>
 VS_AVX512 inline void mix(const SplitProducts& split, int row, const PixelBlocks<Blocks>& p,
                           __m512i out[Blocks]) {
     const __m512i one = _mm512_set1_epi8(1);
-    __m512i low[Blocks];
-    __m512i high[Blocks];
+    // Zeroed although the first term sets them: GCC cannot see that under every option set.
+    __m512i low[Blocks]{};
+    __m512i high[Blocks]{};
     for (int i = 0; i < 3; ++i) {
         const auto k = static_cast<size_t>(row * 3 + i);
         const uint8_t* table = split.bytes[k].data();
