@@ -110,22 +110,22 @@ void SourceControls::installProperties(GObjectClass* klass, unsigned firstProper
     for (unsigned i = 0; i < kRowCount; ++i) {
         const Row& row = kRows[i];
         const cli::Control& control = controlOf(row);
-        GParamSpec* spec = nullptr;
+        GParamSpec* param = nullptr;
         switch (row.kind) {
             case Kind::kInt:
-                spec = g_param_spec_int(row.property, row.property, row.blurb, -1,
-                                        int(std::min(control.max, double(G_MAXINT))), -1, flags);
+                param = g_param_spec_int(row.property, row.property, row.blurb, -1,
+                                         int(std::min(control.max, double(G_MAXINT))), -1, flags);
                 break;
             case Kind::kReal:
-                spec = g_param_spec_double(row.property, row.property, row.blurb, control.min,
-                                           control.max, row.realDefault, flags);
+                param = g_param_spec_double(row.property, row.property, row.blurb, control.min,
+                                            control.max, row.realDefault, flags);
                 break;
             case Kind::kSwitch:
             case Kind::kTrigger:
-                spec = g_param_spec_boolean(row.property, row.property, row.blurb, FALSE, flags);
+                param = g_param_spec_boolean(row.property, row.property, row.blurb, FALSE, flags);
                 break;
         }
-        g_object_class_install_property(klass, firstPropertyId + i, spec);
+        g_object_class_install_property(klass, firstPropertyId + i, param);
     }
 }
 

@@ -90,7 +90,7 @@ SourceState& stateOf(gpointer object) {
     return *GST_VIDSCOPE_SRC(object)->state;
 }
 
-void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spec) {
+void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* param) {
     SourceState& s = stateOf(object);
     if (s.controls.owns(id)) {
         const std::string refusal = s.controls.set(id, value);
@@ -114,11 +114,11 @@ void setProperty(GObject* object, guint id, const GValue* value, GParamSpec* spe
             gst_pad_mark_reconfigure(GST_BASE_SRC_PAD(object));
             break;
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     }
 }
 
-void getProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
+void getProperty(GObject* object, guint id, GValue* value, GParamSpec* param) {
     SourceState& s = stateOf(object);
     if (s.controls.owns(id)) {
         s.controls.get(id, value);
@@ -142,7 +142,7 @@ void getProperty(GObject* object, guint id, GValue* value, GParamSpec* spec) {
             g_value_set_uint64(value, s.dropped.load());
             break;
         default:
-            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, spec);
+            G_OBJECT_WARN_INVALID_PROPERTY_ID(object, id, param);
     }
 }
 
