@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QGraphicsSceneMouseEvent>
 #include <QPainter>
+#include <memory>
 
 #include "InteractiveScene.h"
 #include "MarkGeometry.h"
@@ -21,7 +22,7 @@ double direction(QPointF vertex, QPointF p) {
 }  // namespace
 
 ArcMark::ArcMark(InteractiveScene* scene)
-    : Mark(kArc, Qt::red, QCoreApplication::translate("Mark", "Arc Mark"), scene) {}
+    : ThreePointMark(kArc, Qt::red, QCoreApplication::translate("Mark", "Arc Mark"), scene) {}
 
 QRectF ArcMark::boundingRect() const {
     // The arc's square reaches 20 pixels around the vertex; the label 70 screen pixels.
@@ -69,31 +70,8 @@ QList<Mark::Label> ArcMark::labels() const {
                   QStringLiteral("%1'").arg(fixed3(*angle)))};
 }
 
-bool ArcMark::addPoint(QGraphicsSceneMouseEvent* event) {
-    const QPointF at = event->scenePos();
-    prepareGeometryChange();
-    switch (state_) {
-        case 0:
-            p1_ = p2_ = p3_ = at;
-            state_ = 1;
-            return false;
-        case 1:
-            // A ray needs a length: a second click on the vertex is ignored.
-            if (at != p1_) {
-                p2_ = p3_ = at;
-                state_ = 2;
-            }
-            return false;
-        case 2:
-            if (at == p1_)
-                return false;
-            p3_ = at;
-            state_ = 3;
-            pushStatistics();
-            return true;
-        default:
-            return true;
-    }
+bool ArcMark::acceptsThirdPoint(QPointF at) const {
+    return at != p1_;
 }
 
 void ArcMark::trackMouse(QGraphicsSceneMouseEvent* event) {
@@ -105,19 +83,8 @@ void ArcMark::trackMouse(QGraphicsSceneMouseEvent* event) {
     }
 }
 
-void ArcMark::translate(double dx, double dy) {
-    prepareGeometryChange();
-    const QPointF d(dx, dy);
-    p1_ += d;
-    p2_ += d;
-    p3_ += d;
-}
-
 QString ArcMark::toRecord() const {
-    using N = MarkRecord;
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-        .arg(recordHead("Arc"), N::number(p1_.x()), N::number(p1_.y()), N::number(p2_.x()),
-             N::number(p2_.y()), N::number(p3_.x()), N::number(p3_.y()));
+    return threePointRecord("Arc");
 }
 
 bool ArcMark::hitTest(QPointF p, double, double) const {
@@ -139,17 +106,9 @@ void ArcMark::pushStatistics() const {
 }
 
 Mark* ArcMark::fromRecord(const MarkRecord& record, InteractiveScene* scene) {
-    if (record.keyword != QLatin1String("Arc") || record.pointCount() != 3)
-        return nullptr;
-    const QPointF p1(record.x(0), record.y(0)), p2(record.x(1), record.y(1)),
-        p3(record.x(2), record.y(2));
-    if (!MarkGeometry::angleAt(p1, p2, p3))
-        return nullptr;
-    auto* mark = new ArcMark(scene);
-    mark->applyRecordCommon(record);
-    mark->p1_ = p1;
-    mark->p2_ = p2;
-    mark->p3_ = p3;
-    mark->state_ = 3;
-    return mark;
+    auto mark = std::make_unique<ArcMark>(scene);
+    const auto definesAngle = [](QPointF p1, QPointF p2, QPointF p3) {
+        return MarkGeometry::angleAt(p1, p2, p3).has_value();
+    };
+    return mark->takeRecord(record, "Arc", definesAngle) ? mark.release() : nullptr;
 }

@@ -4,9 +4,9 @@
 
 #include <utility>
 
-#include "Mark.h"
+#include "ThreePointMark.h"
 
-class ArcMark : public Mark {
+class ArcMark : public ThreePointMark {
 public:
     explicit ArcMark(InteractiveScene* scene);
     QPointF vertex() const { return p1_; }
@@ -14,14 +14,11 @@ public:
     QPointF end2() const { return p3_; }
     // The arc as the painter takes it, in sixteenths of a degree (start, span).
     std::pair<int, int> arcAngles() const;
-    int state() const { return state_; }
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
     QList<Label> labels() const override;
-    bool addPoint(QGraphicsSceneMouseEvent* event) override;
     void trackMouse(QGraphicsSceneMouseEvent* event) override;
-    void translate(double dx, double dy) override;
     QString toRecord() const override;
     bool hitTest(QPointF p, double w, double h) const override;
     QList<QPointF> handlePoints(double w, double h) const override;
@@ -31,8 +28,5 @@ public:
     static Mark* fromRecord(const MarkRecord& record, InteractiveScene* scene);
 
 private:
-    QPointF p1_;
-    QPointF p2_;
-    QPointF p3_;
-    int state_ = 0;
+    bool acceptsThirdPoint(QPointF at) const override;
 };

@@ -3,10 +3,10 @@
 #include "CircleMark.h"
 
 #include <QCoreApplication>
-#include <QGraphicsSceneMouseEvent>
 #include <QLineF>
 #include <QPainter>
 #include <cmath>
+#include <memory>
 
 #include "InteractiveScene.h"
 #include "MarkGeometry.h"
@@ -17,7 +17,8 @@ constexpr double kPi = 3.1415926;
 }
 
 CircleMark::CircleMark(InteractiveScene* scene)
-    : Mark(kCircle, Qt::yellow, QCoreApplication::translate("Mark", "Circle Mark"), scene) {}
+    : ThreePointMark(kCircle, Qt::yellow, QCoreApplication::translate("Mark", "Circle Mark"),
+                     scene) {}
 
 QRectF CircleMark::boundingRect() const {
     const auto circle = state_ == 3 ? MarkGeometry::circleThrough(p1_, p2_, p3_) : std::nullopt;
@@ -62,47 +63,14 @@ QList<Mark::Label> CircleMark::labels() const {
                   QStringLiteral(" S:%1[%2]").arg(fixed3(area), areaUnitText()))};
 }
 
-bool CircleMark::addPoint(QGraphicsSceneMouseEvent* event) {
-    const QPointF at = event->scenePos();
-    prepareGeometryChange();
-    switch (state_) {
-        case 0:
-            p1_ = p2_ = p3_ = at;
-            state_ = 1;
-            return false;
-        case 1:
-            if (at != p1_) {
-                p2_ = p3_ = at;
-                state_ = 2;
-            }
-            return false;
-        case 2:
-            // Three points on one line define no circle: the click is ignored and the operator
-            // may place the third point elsewhere.
-            if (!MarkGeometry::circleThrough(p1_, p2_, at))
-                return false;
-            p3_ = at;
-            state_ = 3;
-            pushStatistics();
-            return true;
-        default:
-            return true;
-    }
-}
-
-void CircleMark::translate(double dx, double dy) {
-    prepareGeometryChange();
-    const QPointF d(dx, dy);
-    p1_ += d;
-    p2_ += d;
-    p3_ += d;
+// Three points on one line define no circle: the click is ignored and the operator may place
+// the third point elsewhere.
+bool CircleMark::acceptsThirdPoint(QPointF at) const {
+    return MarkGeometry::circleThrough(p1_, p2_, at).has_value();
 }
 
 QString CircleMark::toRecord() const {
-    using N = MarkRecord;
-    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-        .arg(recordHead("Circle"), N::number(p1_.x()), N::number(p1_.y()), N::number(p2_.x()),
-             N::number(p2_.y()), N::number(p3_.x()), N::number(p3_.y()));
+    return threePointRecord("Circle");
 }
 
 bool CircleMark::hitTest(QPointF p, double, double) const {
@@ -136,17 +104,9 @@ void CircleMark::pushStatistics() const {
 }
 
 Mark* CircleMark::fromRecord(const MarkRecord& record, InteractiveScene* scene) {
-    if (record.keyword != QLatin1String("Circle") || record.pointCount() != 3)
-        return nullptr;
-    const QPointF p1(record.x(0), record.y(0)), p2(record.x(1), record.y(1)),
-        p3(record.x(2), record.y(2));
-    if (!MarkGeometry::circleThrough(p1, p2, p3))
-        return nullptr;
-    auto* mark = new CircleMark(scene);
-    mark->applyRecordCommon(record);
-    mark->p1_ = p1;
-    mark->p2_ = p2;
-    mark->p3_ = p3;
-    mark->state_ = 3;
-    return mark;
+    auto mark = std::make_unique<CircleMark>(scene);
+    const auto definesCircle = [](QPointF p1, QPointF p2, QPointF p3) {
+        return MarkGeometry::circleThrough(p1, p2, p3).has_value();
+    };
+    return mark->takeRecord(record, "Circle", definesCircle) ? mark.release() : nullptr;
 }
