@@ -130,6 +130,7 @@ void registerIsp() {
         {"BayerRGB24_rotated", PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24, api::kFlagRotate},
         {"BayerGRAY8_mirror", PipelineClass::BayerGRBG, CAMERA_FORMAT_GRAY8, api::kFlagMirrorX},
         {"MonoRGB24_mirror", PipelineClass::Monochrome, CAMERA_FORMAT_RGB24, api::kFlagMirrorX},
+        {"MonoRGB24_rotated", PipelineClass::Monochrome, CAMERA_FORMAT_RGB24, api::kFlagRotate},
         {"MonoGRAY8_mirror", PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8, api::kFlagMirrorX},
         {"MonoGRAY8_rotated", PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8, api::kFlagRotate},
     };

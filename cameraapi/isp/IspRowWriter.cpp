@@ -63,7 +63,12 @@ void fenceRuns() {
 
 IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, Mode mode,
                            OutputLayout layout, uint8_t* out, bool rawPlanes)
+    : IspRowWriter(tables, kernels, mode, layout, out, rawPlanes, tables.map) {}
+
+IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, Mode mode,
+                           OutputLayout layout, uint8_t* out, bool rawPlanes, const PixelMap& map)
     : tables_(tables),
+      map_(map),
       kernels_(kernels),
       mode_(mode),
       rawPlanes_(rawPlanes),
@@ -72,9 +77,9 @@ IspRowWriter::IspRowWriter(const IspTables& tables, const IspKernels& kernels, M
       writtenBytes_(isColour(mode) ? 3 : 1),
       planes_(readsThreePlanes(mode) ? 3 : 1),
       out_(out) {
-    if (!tables.map.rotated())
+    if (!map.rotated())
         return;
-    const size_t bandBytes = size_t{planes_} * kBandRows * tables.map.width();
+    const size_t bandBytes = size_t{planes_} * kBandRows * map.width();
     const size_t tileBytes = size_t{planes_} * kTileColumns * kBandRows;
     const size_t tileOutBytes = size_t{kTileColumns} * kBandRows * pixelBytes_;
     band_ = threadScratch(bandBytes + tileBytes + tileOutBytes);
@@ -93,12 +98,12 @@ bool IspRowWriter::takesRawPlanes(const IspTables& tables, const IspKernels& ker
 }
 
 void IspRowWriter::write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b) {
-    const uint32_t width = tables_.map.width();
-    if (tables_.map.rotated()) {
+    const uint32_t width = map_.width();
+    if (map_.rotated()) {
         keepInBand(y, r, g, b);
         return;
     }
-    PixelMap::RowPlacement placement = tables_.map.row(y);
+    PixelMap::RowPlacement placement = map_.row(y);
     if (placement.step == -1) {
         // A mirrored row is the forward write of the reversed planes, ending where it began.
         kernels_.reverse(r, width);
@@ -111,8 +116,18 @@ void IspRowWriter::write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b) {
     writeForward(r, g, b, width, out_ + placement.base * pixelBytes_);
 }
 
+void IspRowWriter::writePixels(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                               const uint64_t* destinations) {
+    std::vector<uint8_t> packed(size_t{count} * pixelBytes_);
+    writeForward(r, g, b, count, packed.data());
+    for (uint32_t i = 0; i < count; ++i) {
+        std::memcpy(out_ + destinations[i] * pixelBytes_, packed.data() + size_t{i} * pixelBytes_,
+                    writtenBytes_);
+    }
+}
+
 void IspRowWriter::keepInBand(uint32_t y, const uint8_t* r, const uint8_t* g, const uint8_t* b) {
-    const uint32_t width = tables_.map.width();
+    const uint32_t width = map_.width();
     const size_t planeBytes = size_t{kBandRows} * width;
     if (bandRows_ == 0)
         bandFirst_ = y;
@@ -123,12 +138,12 @@ void IspRowWriter::keepInBand(uint32_t y, const uint8_t* r, const uint8_t* g, co
         std::memcpy(row + 2 * planeBytes, b, width);
     }
     ++bandRows_;
-    if (bandRows_ == kBandRows || y + 1 == tables_.map.height())
+    if (bandRows_ == kBandRows || y + 1 == map_.height())
         flushBand();
 }
 
 void IspRowWriter::flushBand() {
-    const PixelMap& map = tables_.map;
+    const PixelMap& map = map_;
     const uint32_t width = map.width();
     // Source column x of the band becomes one run of an output row. Under mirror Y the band's
     // rows follow each other along that run; otherwise they run backwards, so the transpose
@@ -155,7 +170,7 @@ void IspRowWriter::flushBand() {
 void IspRowWriter::flushTile(const uint8_t* from, ptrdiff_t rowStep, uint32_t x0, uint32_t cols,
                              PixelMap::RowPlacement run) {
     const uint32_t rows = bandRows_;
-    const size_t planeBytes = size_t{kBandRows} * tables_.map.width();
+    const size_t planeBytes = size_t{kBandRows} * map_.width();
     uint8_t* tiles[3] = {nullptr, nullptr, nullptr};
     for (uint32_t p = 0; p < planes_; ++p) {
         tiles[p] = tile_ + size_t{p} * kTileColumns * kBandRows;

@@ -23,6 +23,9 @@ public:
     // for modes and kernels that takesRawPlanes() allows.
     IspRowWriter(const IspTables& tables, const IspKernels& kernels, Mode mode, OutputLayout layout,
                  uint8_t* out, bool rawPlanes = false);
+    // As above, placing rows by `map` instead of the tables' own; the map outlives the writer.
+    IspRowWriter(const IspTables& tables, const IspKernels& kernels, Mode mode, OutputLayout layout,
+                 uint8_t* out, bool rawPlanes, const PixelMap& map);
 
     static bool takesRawPlanes(const IspTables& tables, const IspKernels& kernels, Mode mode);
 
@@ -31,11 +34,18 @@ public:
     // modes read only `r`.
     void write(uint32_t y, uint8_t* r, uint8_t* g, uint8_t* b);
 
+    // Writes count pixels of the planes, pixel i at output index destinations[i], whatever
+    // the map says.
+    void writePixels(const uint8_t* r, const uint8_t* g, const uint8_t* b, uint32_t count,
+                     const uint64_t* destinations);
+
     // Rotated output turns source rows into output columns, which written one at a time would
     // touch a cache line (and often a page) per pixel. The planes of a band of source rows are
     // kept instead, then transposed a tile at a time, so that the output is written along its
     // rows, kBandRows pixels at a time, by the same row loops as unrotated output. Taller
     // bands cost scratch (three planes of the frame's width each) and win less and less.
+    // Frames interpolated or smoothed turn their mosaic instead (MosaicTurner) and come here
+    // upright; the band serves monochrome grey output and frames too small to interpolate.
     static constexpr uint32_t kBandRows = 128;
     static constexpr uint32_t kTileColumns = 64;
 
@@ -48,6 +58,7 @@ private:
                    PixelMap::RowPlacement run);
 
     const IspTables& tables_;
+    const PixelMap& map_;
     const IspKernels& kernels_;
     Mode mode_;
     bool rawPlanes_;

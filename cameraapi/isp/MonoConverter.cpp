@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cameraapi/isp/IspRowWriter.h"
+#include "cameraapi/isp/MosaicTurner.h"
 
 namespace vidscope::api {
 
@@ -14,22 +15,49 @@ MonoConverter::MonoConverter(const IspTables& tables, const IspKernels& kernels)
       width_(tables.map.width()),
       height_(tables.map.height()) {}
 
-void MonoConverter::convertColour(const uint8_t* raw, OutputLayout layout, uint8_t* out) const {
-    std::vector<uint8_t> plane(width_);
-    IspRowWriter writer(tables_, kernels_, IspRowWriter::Mode::GreyAsColour, layout, out);
-    const uint8_t* tone = tables_.toneLut.data();
-    for (uint32_t y = 0; y < height_; ++y) {
-        const uint8_t* row = raw + size_t{y} * width_;
-        if (y > 0 && y + 1 < height_ && width_ >= 3) {
-            kernels_.monoSmoothRow(row - width_, row, row + width_, width_, tone, plane.data());
+namespace {
+
+// Smooths the rows rowAt(0 .. height - 1) into the writer, the border copied through the tone
+// table. Asks for each row's lower neighbour before the row and its upper one.
+template <typename RowAt>
+void smoothRows(const IspKernels& kernels, const uint8_t* tone, uint32_t width, uint32_t height,
+                RowAt rowAt, IspRowWriter& writer) {
+    std::vector<uint8_t> plane(width);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint8_t* below = y + 1 < height ? rowAt(y + 1) : nullptr;
+        const uint8_t* row = rowAt(y);
+        if (y > 0 && below != nullptr && width >= 3) {
+            kernels.monoSmoothRow(rowAt(y - 1), row, below, width, tone, plane.data());
             plane[0] = tone[row[0]];
-            plane[width_ - 1] = tone[row[width_ - 1]];
+            plane[width - 1] = tone[row[width - 1]];
         } else {
-            for (uint32_t x = 0; x < width_; ++x)
+            for (uint32_t x = 0; x < width; ++x)
                 plane[x] = tone[row[x]];
         }
         writer.write(y, plane.data(), nullptr, nullptr);
     }
+}
+
+}  // namespace
+
+void MonoConverter::convertColour(const uint8_t* raw, OutputLayout layout, uint8_t* out) const {
+    const uint8_t* tone = tables_.toneLut.data();
+    constexpr auto kMode = IspRowWriter::Mode::GreyAsColour;
+    // The smoothing is the same whichever way the image lies and the border goes pixel by
+    // pixel, so a quarter turn turns the mosaic, one byte a pixel, rather than the output.
+    if (tables_.map.rotated() && width_ >= 3 && height_ >= 3) {
+        MosaicTurner turner(raw, tables_.map, kernels_);
+        const PixelMap upright = PixelMap::build(turner.width(), turner.height(), 0);
+        IspRowWriter writer(tables_, kernels_, kMode, layout, out, false, upright);
+        smoothRows(
+            kernels_, tone, turner.width(), turner.height(),
+            [&turner](uint32_t v) { return turner.row(v); }, writer);
+        return;
+    }
+    IspRowWriter writer(tables_, kernels_, kMode, layout, out);
+    smoothRows(
+        kernels_, tone, width_, height_,
+        [raw, this](uint32_t y) { return raw + size_t{y} * width_; }, writer);
 }
 
 void MonoConverter::convertGrey(const uint8_t* raw, uint8_t* out) const {
