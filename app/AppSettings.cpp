@@ -2,11 +2,13 @@
 // The application settings file "./setting.ini": typed access to the keys the shell reads.
 #include "AppSettings.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <limits>
 
 #include "GuiLog.h"
+#include "IniTextCheck.h"
 
 namespace {
 
@@ -18,16 +20,39 @@ constexpr int kBacklogMax = 30;
 constexpr int kQualityMin = 1;
 constexpr int kQualityMax = 100;
 
-// A FIFO or device at the settings path would block the start in open() or feed it
-// endless bytes; only a regular file (or nothing yet) is read and written.
+// Far beyond any settings file this program writes; Qt would read a larger one whole.
+constexpr qint64 kMaxSettingsBytes = 1 << 20;
+
+void warnUnusable(const QString& fileName, const char* why) {
+    qCWarning(guiLog).noquote() << QStringLiteral(
+                                       "%1 %2; settings are neither read from it nor saved: "
+                                       "remove or rename it to keep settings")
+                                       .arg(fileName, QLatin1String(why));
+}
+
+// A FIFO or device at the settings path would block the start in open() or feed it endless
+// bytes, and typed values would have Qt build whatever objects they name: only a regular
+// file of plain values (or nothing yet) is read and written.
 QString usableSettingsFile(const QString& fileName) {
     const QFileInfo info(fileName);
-    if (!info.exists() || info.isFile())
+    if (!info.exists())
         return fileName;
-    qCWarning(guiLog).noquote() << fileName
-                                << "is not a regular file; settings are neither read from it "
-                                   "nor saved: remove or rename it to keep settings";
-    return QString();
+    if (!info.isFile()) {
+        warnUnusable(fileName, "is not a regular file");
+        return QString();
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fileName;  // Qt reports it unreadable in its status, as for any file
+    if (file.size() > kMaxSettingsBytes) {
+        warnUnusable(fileName, "is larger than any settings file (1 MB)");
+        return QString();
+    }
+    if (IniTextCheck::holdsTypedValues(file.read(kMaxSettingsBytes))) {
+        warnUnusable(fileName, "holds typed values this program never writes");
+        return QString();
+    }
+    return fileName;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // The camera parameter file: a camera's set-up saved as INI text and loaded into any camera.
 #include "ParameterFile.h"
 
+#include "IniTextCheck.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -14,22 +16,6 @@ constexpr const char* kMetaKey = "System/Meta";
 constexpr const char* kCcmKeys[9] = {"Camera/CCM0", "Camera/CCM1", "Camera/CCM2",
                                      "Camera/CCM3", "Camera/CCM4", "Camera/CCM5",
                                      "Camera/CCM6", "Camera/CCM7", "Camera/CCM8"};
-
-// Qt's INI reader turns values such as "@Variant(...)" into objects of any registered type
-// through its binary stream format; a file from elsewhere could make it build arbitrary
-// objects or ask for gigabytes. Our files hold numbers and the magic only, and a literal "@"
-// at the start of a value is written as "@@", so any other "@" there is refused unread.
-bool holdsTypedValues(const QByteArray& text) {
-    for (const QByteArray& line : text.split('\n')) {
-        const qsizetype equals = line.indexOf('=');
-        if (equals < 0)
-            continue;
-        const QByteArray value = line.mid(equals + 1).trimmed();
-        if (value.startsWith('@') && !value.startsWith("@@"))
-            return true;
-    }
-    return false;
-}
 
 // A missing key, or one whose text is not a number, reads as 0: the setter then refuses what
 // it cannot take and says so.
@@ -168,7 +154,7 @@ ParameterFile::LoadResult ParameterFile::load(const QString& path, const RoiAppl
             QObject::tr("The file \"%1\" could not be read: %2").arg(path, probe.errorString());
         return LoadResult::Unreadable;
     }
-    if (probe.size() > kMaxFileSize || holdsTypedValues(probe.read(kMaxFileSize)))
+    if (probe.size() > kMaxFileSize || IniTextCheck::holdsTypedValues(probe.read(kMaxFileSize)))
         return LoadResult::NotParameterFile;
     probe.close();
 

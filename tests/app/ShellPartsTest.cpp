@@ -121,6 +121,40 @@ TEST(AppSettingsTest, EveryNumberIsBroughtIntoItsRange) {
     }
 }
 
+// A settings file this program did not write is neither decoded nor overwritten: typed values
+// would have Qt build whatever objects they name, a huge file would be read whole.
+TEST(AppSettingsTest, TypedValuesOrAHugeFileAreLeftAlone) {
+    ScopedWorkDir dir;
+    const QString path = QDir(dir.path()).filePath("setting.ini");
+    const QByteArray typed = "[File]\nBacklog=7\nPath=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x2)\n";
+    const QByteArray huge = "[File]\nBacklog=7\n" + QByteArray(2 << 20, '#') + "\n";
+    const QByteArray escaped = "[File]\nBacklog=7\nPath=@@home\n";
+    for (const QByteArray& text : {typed, huge, escaped}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(text);
+        file.close();
+        const bool ours = text == escaped;
+        {
+            AppSettings settings;
+            EXPECT_EQ(settings.fileUsable(), ours);
+            EXPECT_EQ(settings.backlog(), ours ? 7 : 2);
+            if (ours) {
+                EXPECT_EQ(settings.filePath(), "@home");
+            }
+            settings.setLanguage(0);
+            settings.sync();
+        }
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray after = file.readAll();
+        if (ours) {
+            EXPECT_TRUE(after.contains("Lang=0")) << after.toStdString();
+        } else {
+            EXPECT_TRUE(after == text) << "the file was rewritten";
+        }
+    }
+}
+
 // A FIFO where the settings file belongs must neither block the start nor be written to.
 TEST(AppSettingsTest, SomethingOtherThanARegularFileIsLeftAlone) {
     ScopedWorkDir dir;
