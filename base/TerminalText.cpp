@@ -2,7 +2,6 @@
 // Makes text that came from a device or a file safe to print on a terminal.
 #include "base/TerminalText.h"
 
-#include <cstdint>
 #include <cstdio>
 
 namespace vidscope::base {
@@ -42,42 +41,47 @@ size_t utf8Sequence(std::string_view text, size_t i, uint32_t& codePoint) {
     return length;
 }
 
-// C1 controls and the characters that reorder or hide what follows them on screen.
-bool isInvisibleControl(uint32_t c) {
-    return (c >= 0x80 && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) ||
+// C0 and C1 controls, DEL, and the characters that reorder or hide what follows them.
+bool isInvisible(uint32_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) ||
            (c >= 0x2028 && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069) || c == 0xFEFF;
 }
 
 }  // namespace
 
+TextUnit nextTextUnit(std::string_view text, size_t at) {
+    TextUnit unit;
+    const auto byte = static_cast<unsigned char>(text[at]);
+    unit.codePoint = byte;
+    if (byte < 0x80) {
+        unit.wellFormed = true;
+    } else if (uint32_t codePoint = 0; const size_t length = utf8Sequence(text, at, codePoint)) {
+        unit.length = length;
+        unit.codePoint = codePoint;
+        unit.wellFormed = true;
+    }
+    unit.visible = unit.wellFormed && !isInvisible(unit.codePoint);
+    return unit;
+}
+
 std::string printableText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size();) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        if (byte == '\\') {
+        const TextUnit unit = nextTextUnit(text, i);
+        if (unit.codePoint == '\\') {
             out += "\\\\";
-        } else if (byte == '\n') {
+        } else if (unit.codePoint == '\n') {
             out += "\\n";
-        } else if (byte == '\t') {
+        } else if (unit.codePoint == '\t') {
             out += "\\t";
-        } else if (byte >= 0x20 && byte < 0x7F) {
-            out += static_cast<char>(byte);
-        } else if (uint32_t codePoint = 0; byte >= 0x80) {
-            const size_t length = utf8Sequence(text, i, codePoint);
-            if (length > 0 && !isInvisibleControl(codePoint)) {
-                out.append(text.substr(i, length));
-                i += length;
-                continue;
-            }
-            for (size_t k = 0; k < (length > 0 ? length : 1); ++k)
-                appendByteEscape(out, static_cast<unsigned char>(text[i + k]));
-            i += length > 0 ? length : 1;
-            continue;
+        } else if (unit.visible) {
+            out.append(text.substr(i, unit.length));
         } else {
-            appendByteEscape(out, byte);
+            for (size_t k = 0; k < unit.length; ++k)
+                appendByteEscape(out, static_cast<unsigned char>(text[i + k]));
         }
-        ++i;
+        i += unit.length;
     }
     return out;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "AviWriter.h"
+#include "base/TerminalText.h"
 #include "cli/CameraSession.h"
 #include "cli/CliArgs.h"
 #include "cli/CliError.h"
@@ -81,7 +82,7 @@ int CaptureCommands::grab(const std::vector<std::string>& words) {
         format = FrameSource::parseFormat(args.value("--format"));
     if (picture && format == FrameSource::Format::kRaw)
         throw UsageError("a raw frame is no picture: give the file another extension than " +
-                         escapeText(file.substr(file.rfind('.'))));
+                         base::printableText(file.substr(file.rfind('.'))));
     const std::vector<std::string> assignments = assignmentsFrom(args, 2);
     const bool everyFrame = file.find('%') != std::string::npos;
 
@@ -104,7 +105,7 @@ int CaptureCommands::grab(const std::vector<std::string>& words) {
                                       format == FrameSource::Format::kGray);
         else
             PictureFile::writeBytes(name, source.frame());
-        std::printf("wrote %s (%ux%u, %zu bytes of frame)\n", escapeText(name).c_str(),
+        std::printf("wrote %s (%ux%u, %zu bytes of frame)\n", base::printableText(name).c_str(),
                     source.width(), source.height(), source.frame().size());
     }
     if (source.delivered() < count)
@@ -158,7 +159,7 @@ int CaptureCommands::record(const std::vector<std::string>& words) {
         std::string error;
         writer = record::AviWriter::open(file, fps, &error);
         if (!writer)
-            throw RunError("cannot write " + escapeText(file) + ": " + error);
+            throw RunError("cannot write " + base::printableText(file) + ": " + error);
     };
     const auto writeFrame = [&](const std::vector<unsigned char>& pixels) {
         record::FrameView view;
@@ -216,7 +217,7 @@ int CaptureCommands::record(const std::vector<std::string>& words) {
             writer->close();
         std::fprintf(stderr, "vidscope-cli: recording ended early: %lld frames written to %s\n",
                      writer ? static_cast<long long>(writer->framesWritten()) : 0LL,
-                     escapeText(file).c_str());
+                     base::printableText(file).c_str());
         throw;
     }
     const bool closed = writer && writer->close();
@@ -239,15 +240,15 @@ int CaptureCommands::record(const std::vector<std::string>& words) {
         std::puts(json.text().c_str());
     } else {
         std::printf("%s: %lld frames, %lld dropped, %d frames/s in the file%s\n",
-                    escapeText(file).c_str(), written, dropped, fps,
+                    base::printableText(file).c_str(), written, dropped, fps,
                     StopSignal::raised() ? " (interrupted)" : "");
     }
     if (!failure.empty())
-        throw RunError("writing " + escapeText(file) + " failed: " + failure);
+        throw RunError("writing " + base::printableText(file) + " failed: " + failure);
     if (!writer)
         throw RunError("no frame arrived; nothing was recorded");
     if (!closed)
-        throw RunError("closing " + escapeText(file) + " failed: " + writer->errorText());
+        throw RunError("closing " + base::printableText(file) + " failed: " + writer->errorText());
     return 0;
 }
 

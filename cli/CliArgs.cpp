@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/TerminalText.h"
 #include "cli/CliError.h"
 #include "cli/TextEscape.h"
 
@@ -35,7 +36,7 @@ CliArgs::CliArgs(const std::vector<std::string>& words, const std::set<std::stri
         } else if (flags.count(word)) {
             flags_.insert(word);
         } else {
-            throw UsageError("unknown option " + escapeText(word));
+            throw UsageError("unknown option " + base::printableText(word));
         }
     }
 }
@@ -44,7 +45,7 @@ void CliArgs::expectCount(size_t min, size_t max, const char* usage) const {
     if (positional_.size() < min)
         throw UsageError(std::string("missing arguments; usage: ") + usage);
     if (positional_.size() > max)
-        throw UsageError("unexpected argument " + escapeText(positional_[max]) +
+        throw UsageError("unexpected argument " + base::printableText(positional_[max]) +
                          "; usage: " + usage);
 }
 
@@ -54,8 +55,8 @@ long long CliArgs::integer(const std::string& word, long long min, long long max
     char* end = nullptr;
     const long long value = std::strtoll(word.c_str(), &end, 0);
     if (word.empty() || startsBlank(word) || *end != '\0' || errno == ERANGE)
-        throw UsageError(std::string(what) + " must be a whole number, not \"" + escapeText(word) +
-                         "\"");
+        throw UsageError(std::string(what) + " must be a whole number, not \"" +
+                         base::printableText(word) + "\"");
     if (value < min || value > max)
         throw UsageError(std::string(what) + " must lie within " + std::to_string(min) + ".." +
                          std::to_string(max) + ", not " + std::to_string(value));
@@ -68,7 +69,8 @@ double CliArgs::real(const std::string& word, double min, double max, const char
     const double value = std::strtod(word.c_str(), &end);
     if (word.empty() || startsBlank(word) || *end != '\0' || errno == ERANGE ||
         !std::isfinite(value))
-        throw UsageError(std::string(what) + " must be a number, not \"" + escapeText(word) + "\"");
+        throw UsageError(std::string(what) + " must be a number, not \"" +
+                         base::printableText(word) + "\"");
     if (value < min || value > max)
         throw UsageError(std::string(what) + " must lie within " + formatNumber(min) + ".." +
                          formatNumber(max) + ", not " + formatNumber(value));

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "base/TerminalText.h"
 #include "cli/CameraSession.h"
 #include "cli/CaptureCommands.h"
 #include "cli/CliArgs.h"
@@ -56,7 +57,8 @@ int CliCommands::run(const std::vector<std::string>& args) {
     }
     try {
         if (verb == nullptr)
-            throw UsageError("unknown command \"" + escapeText(args[0]) + "\"; see --help");
+            throw UsageError("unknown command \"" + base::printableText(args[0]) +
+                             "\"; see --help");
         const std::vector<std::string> words(args.begin() + 1, args.end());
         for (const std::string& word : words) {
             if (word == "--help") {
@@ -117,7 +119,8 @@ int CliCommands::list(const std::vector<std::string>& words) {
             json.endObject();
         } else {
             std::printf("%3d  %04X  %-12s %s\n", i, name.deviceCode,
-                        escapeText(name.shortName).c_str(), escapeText(name.display).c_str());
+                        base::printableText(name.shortName).c_str(),
+                        base::printableText(name.display).c_str());
         }
     }
     json.endArray();
@@ -149,7 +152,8 @@ int CliCommands::info(const std::vector<std::string>& words) {
     }
     if (!args.has("--json")) {
         std::printf("%s\ndevice code %04X, firmware %08X, %s\nresolutions:",
-                    escapeText(name.display).c_str(), name.deviceCode, version, speedName(speed));
+                    base::printableText(name.display).c_str(), name.deviceCode, version,
+                    speedName(speed));
         for (size_t i = 0; i < sizes.size(); ++i)
             std::printf(" %zu:%ux%u", i, sizes[i].first, sizes[i].second);
         std::printf("\n");
@@ -184,7 +188,7 @@ std::vector<const Control*> CliCommands::readableControls(const std::vector<std:
     for (const std::string& name : names) {
         const Control* control = ControlTable::find(name);
         if (control == nullptr)
-            throw UsageError("unknown control \"" + escapeText(name) +
+            throw UsageError("unknown control \"" + base::printableText(name) +
                              "\"; see: vidscope-cli get --help");
         if (control->get == nullptr)
             throw UsageError(name + " cannot be read back from the camera");
@@ -237,7 +241,7 @@ int CliCommands::get(const std::vector<std::string>& words) {
     // Unknown names are bad usage before the camera is opened.
     for (const std::string& name : names) {
         if (ControlTable::find(name) == nullptr)
-            throw UsageError("unknown control \"" + escapeText(name) +
+            throw UsageError("unknown control \"" + base::printableText(name) +
                              "\"; see: vidscope-cli get --help");
     }
     const CameraSession camera(index);

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "base/TerminalText.h"
 #include "cli/CliArgs.h"
 #include "cli/CliError.h"
 #include "cli/TextEscape.h"
@@ -258,7 +259,7 @@ std::vector<double> ControlTable::parseValues(const Control& control, const std:
     if (int(parts.size()) != control.arity)
         throw UsageError(std::string(control.name) + " takes " + std::to_string(control.arity) +
                          (control.arity == 1 ? " value" : " comma-separated values") + ", not \"" +
-                         escapeText(text) + "\"");
+                         base::printableText(text) + "\"");
     std::vector<double> values;
     for (const std::string& part : parts) {
         const bool isSwitch = control.integer && control.min == 0 && control.max == 1;
@@ -280,11 +281,11 @@ std::pair<const Control*, std::vector<double>> ControlTable::parseAssignment(
     const std::string& word) {
     const size_t equals = word.find('=');
     if (equals == std::string::npos)
-        throw UsageError("expected CONTROL=VALUE, not \"" + escapeText(word) + "\"");
+        throw UsageError("expected CONTROL=VALUE, not \"" + base::printableText(word) + "\"");
     const std::string name = word.substr(0, equals);
     const Control* control = find(name);
     if (control == nullptr)
-        throw UsageError("unknown control \"" + escapeText(name) +
+        throw UsageError("unknown control \"" + base::printableText(name) +
                          "\"; see: vidscope-cli get --help");
     if (control->set == nullptr)
         throw UsageError(name + " is read only");

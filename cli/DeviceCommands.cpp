@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "base/TerminalText.h"
 #include "cli/CameraSession.h"
 #include "cli/CliArgs.h"
 #include "cli/CliCommands.h"
@@ -47,7 +48,7 @@ std::string actionOf(const CliArgs& args, size_t position, const std::vector<std
         if (action == known)
             return action;
     }
-    throw UsageError("unknown action \"" + escapeText(action) + "\"; usage: " + usage);
+    throw UsageError("unknown action \"" + base::printableText(action) + "\"; usage: " + usage);
 }
 
 }  // namespace
@@ -142,8 +143,8 @@ int DeviceCommands::userdata(const std::vector<std::string>& words) {
     if (action == "write") {
         const std::string& text = args.positional()[2];
         if (text.size() > kUserDataLength)
-            throw UsageError("the user data holds 12 bytes; \"" + escapeText(text) + "\" has " +
-                             std::to_string(text.size()));
+            throw UsageError("the user data holds 12 bytes; \"" + base::printableText(text) +
+                             "\" has " + std::to_string(text.size()));
         if (!args.has("--force"))
             throw UsageError(
                 "writing the user data replaces what identifies this camera to "
@@ -175,7 +176,7 @@ int DeviceCommands::userdata(const std::vector<std::string>& words) {
         json.endObject();
         std::puts(json.text().c_str());
     } else {
-        std::printf("%s\n", escapeText(text).c_str());
+        std::printf("%s\n", base::printableText(text).c_str());
     }
     return 0;
 }

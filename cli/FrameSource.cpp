@@ -4,6 +4,7 @@
 
 #include <atomic>
 
+#include "base/TerminalText.h"
 #include "cli/CliError.h"
 #include "cli/TextEscape.h"
 #include "vidscope/camera_api.h"
@@ -46,7 +47,7 @@ FrameSource::Format FrameSource::parseFormat(const std::string& word) {
         return Format::kGray;
     if (word == "rgb")
         return Format::kRgb;
-    throw UsageError("--format takes raw, gray or rgb, not \"" + escapeText(word) + "\"");
+    throw UsageError("--format takes raw, gray or rgb, not \"" + base::printableText(word) + "\"");
 }
 
 FrameSource::FrameSource(int camera, Format format) : camera_(camera), format_(format) {

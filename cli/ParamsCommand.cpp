@@ -2,6 +2,7 @@
 // The parameter file of the program, saved from and loaded into an open camera.
 #include "cli/ParamsCommand.h"
 
+#include "base/TerminalText.h"
 #include "cli/CliError.h"
 #include "cli/TextEscape.h"
 
@@ -52,7 +53,7 @@ void ParamsCommand::load(int camera, const std::string& path) {
         case ParameterFile::LoadResult::Applied:
             break;
         case ParameterFile::LoadResult::NotParameterFile:
-            throw UsageError(escapeText(path) + " is not a vidScope parameter file");
+            throw UsageError(base::printableText(path) + " is not a vidScope parameter file");
         case ParameterFile::LoadResult::Unreadable:
             throw RunError(file.errorString().toStdString());
     }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "base/TerminalText.h"
 #include "cli/CliError.h"
 #include "cli/TextEscape.h"
 
@@ -62,11 +63,11 @@ void PictureFile::writePicture(const std::string& path, const std::vector<unsign
     // QSaveFile writes beside the target and renames at commit: a failure leaves no half file.
     QSaveFile file(QString::fromLocal8Bit(path.c_str()));
     if (!file.open(QIODevice::WriteOnly))
-        throw RunError("cannot write " + escapeText(path) + ": " +
+        throw RunError("cannot write " + base::printableText(path) + ": " +
                        file.errorString().toStdString());
     QImageWriter writer(&file, QByteArray::fromStdString(format));
     if (!writer.write(image) || !file.commit())
-        throw RunError("cannot write " + escapeText(path) + ": " +
+        throw RunError("cannot write " + base::printableText(path) + ": " +
                        (writer.error() != QImageWriter::UnknownError
                             ? writer.errorString().toStdString()
                             : file.errorString().toStdString()));
@@ -76,7 +77,7 @@ void PictureFile::writePicture(const std::string& path, const std::vector<unsign
     (void)height;
     (void)grey;
     throw UsageError("this vidscope-cli was built without Qt and writes no pictures; give " +
-                     escapeText(path) + " another extension for the raw bytes");
+                     base::printableText(path) + " another extension for the raw bytes");
 #endif
 }
 
@@ -84,7 +85,7 @@ void PictureFile::checkWritable(const std::string& path) {
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     if (access(folder.c_str(), W_OK) != 0)
-        throw RunError("cannot write " + escapeText(path) + ": " + std::strerror(errno) +
+        throw RunError("cannot write " + base::printableText(path) + ": " + std::strerror(errno) +
                        "; check the folder exists and is writable");
 }
 
@@ -97,13 +98,13 @@ void PictureFile::writeBytes(const std::string& path, const std::vector<unsigned
         out.flush();
         if (!out) {
             std::remove(partial.c_str());
-            throw RunError("cannot write " + escapeText(path) +
+            throw RunError("cannot write " + base::printableText(path) +
                            ": check the folder exists and the disk has room");
         }
     }
     if (std::rename(partial.c_str(), path.c_str()) != 0) {
         std::remove(partial.c_str());
-        throw RunError("cannot write " + escapeText(path));
+        throw RunError("cannot write " + base::printableText(path));
     }
 }
 

@@ -1,40 +1,31 @@
 // SPDX-License-Identifier: MIT
-// Text from devices and users made safe for a terminal line and for JSON strings.
+// Text from devices and users made safe for JSON strings, and numbers as short text.
 #include "cli/TextEscape.h"
 
 #include <charconv>
 #include <cstdio>
 
-namespace vidscope::cli {
+#include "base/TerminalText.h"
 
-std::string escapeText(const std::string& text) {
-    std::string out;
-    for (unsigned char c : text) {
-        if (c < 0x20 || c > 0x7E || c == '\\') {
-            char code[8];
-            std::snprintf(code, sizeof code, c == '\\' ? "\\\\" : "\\x%02X", c);
-            out += code;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
+namespace vidscope::cli {
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') {
+    for (size_t i = 0; i < text.size();) {
+        const base::TextUnit unit = base::nextTextUnit(text, i);
+        if (unit.codePoint == '"' || unit.codePoint == '\\') {
             out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c > 0x7E) {
-            // Device strings are not guaranteed UTF-8; each byte stands for itself.
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04X", c);
-            out += code;
+            out += static_cast<char>(unit.codePoint);
+        } else if (unit.visible) {
+            out.append(text, i, unit.length);
         } else {
-            out += static_cast<char>(c);
+            // Every invisible character lies in the basic plane, and a stray byte's value is
+            // below 0x100: one escape each.
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04X", static_cast<unsigned>(unit.codePoint));
+            out += code;
         }
+        i += unit.length;
     }
     return out + "\"";
 }

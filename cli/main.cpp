@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/TerminalText.h"
 #include "cli/CliCommands.h"
 #include "cli/TextEscape.h"
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
             continue;
         }
         std::fprintf(stderr, "vidscope-cli: unknown option %s; see --help\n",
-                     vidscope::cli::escapeText(option).c_str());
+                     vidscope::base::printableText(option).c_str());
         return 2;
     }
     if (args.empty()) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "CliProcess.h"
+#include "base/TerminalText.h"
 #include "cli/CliArgs.h"
 #include "cli/CliError.h"
 #include "cli/ControlTable.h"
@@ -70,7 +71,7 @@ TEST(CliText, EveryByteEscapesIntoAPrintableLineAndValidJson) {
     std::string all;
     for (int byte = 1; byte < 256; ++byte)
         all += static_cast<char>(byte);
-    const std::string line = vidscope::cli::escapeText(all);
+    const std::string line = vidscope::base::printableText(all);
     for (unsigned char c : line)
         EXPECT_TRUE(c >= 0x20 && c <= 0x7E) << int(c);
     // Python reads the JSON string back into the same 255 code points, one per byte.
@@ -78,6 +79,13 @@ TEST(CliText, EveryByteEscapesIntoAPrintableLineAndValidJson) {
     EXPECT_EQ(
         process.json(vidscope::cli::jsonString(all), "[ord(c) for c in d] == list(range(1, 256))"),
         "True");
+    // A name in UTF-8 reads back as its characters, not as one character per byte; a
+    // character that reorders the line is escaped and still reads back as itself.
+    const std::string name = "M\xC3\xBCller \xE6\x98\xBE\xE2\x80\xAE" "1";
+    EXPECT_EQ(vidscope::cli::jsonString(name), "\"M\xC3\xBCller \xE6\x98\xBE\\u202E1\"");
+    EXPECT_EQ(process.json(vidscope::cli::jsonString(name), "d == 'M\\u00fcller \\u663e\\u202e1'"),
+              "True");
+    EXPECT_EQ(vidscope::base::printableText(name), "M\xC3\xBCller \xE6\x98\xBE\\xE2\\x80\\xAE1");
 }
 
 TEST(CliJson, NestedMembersAndElementsAreSeparatedOnce) {
