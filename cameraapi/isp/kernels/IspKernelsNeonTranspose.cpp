@@ -58,16 +58,8 @@ void block16x16(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t
 
 void transposeBytesNeon(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows, uint32_t cols,
                         uint8_t* dst, ptrdiff_t dstStride) {
-    uint32_t r = 0;
-    for (; r + 16 <= rows; r += 16) {
-        const uint8_t* from = src + r * srcStride;
-        uint32_t c = 0;
-        for (; c + 16 <= cols; c += 16)
-            block16x16(from + c, srcStride, dst + c * dstStride + r, dstStride);
-        transposeBytesPortable(from + c, srcStride, 16, cols - c, dst + c * dstStride + r,
-                               dstStride);
-    }
-    transposeBytesPortable(src + r * srcStride, srcStride, rows - r, cols, dst + r, dstStride);
+    transposeInStrips(src, srcStride, rows, cols, dst, dstStride, 16, block16x16,
+                      transposeBytesPortable);
 }
 
 }  // namespace vidscope::api

@@ -157,33 +157,16 @@ VS_AVX512 void block16x64(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst,
 
 }  // namespace
 
-VS_AVX2 void transposeBytesAvx2(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows,
-                                uint32_t cols, uint8_t* dst, ptrdiff_t dstStride) {
-    uint32_t r = 0;
-    for (; r + 16 <= rows; r += 16) {
-        const uint8_t* from = src + r * srcStride;
-        uint32_t c = 0;
-        for (; c + 32 <= cols; c += 32)
-            block16x32(from + c, srcStride, dst + c * dstStride + r, dstStride);
-        transposeBytesPortable(from + c, srcStride, 16, cols - c, dst + c * dstStride + r,
-                               dstStride);
-    }
-    transposeBytesPortable(src + r * srcStride, srcStride, rows - r, cols, dst + r, dstStride);
+void transposeBytesAvx2(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows, uint32_t cols,
+                        uint8_t* dst, ptrdiff_t dstStride) {
+    transposeInStrips(src, srcStride, rows, cols, dst, dstStride, 32, block16x32,
+                      transposeBytesPortable);
 }
 
-VS_AVX512 void transposeBytesAvx512(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows,
-                                    uint32_t cols, uint8_t* dst, ptrdiff_t dstStride) {
-    // Strips of rows outermost, as in the AVX2 form: a call that turns a wide chunk of the
-    // mosaic then reads each source row (about a page) once, not once per 64 columns.
-    uint32_t r = 0;
-    for (; r + 16 <= rows; r += 16) {
-        const uint8_t* from = src + r * srcStride;
-        uint32_t c = 0;
-        for (; c + 64 <= cols; c += 64)
-            block16x64(from + c, srcStride, dst + c * dstStride + r, dstStride);
-        transposeBytesAvx2(from + c, srcStride, 16, cols - c, dst + c * dstStride + r, dstStride);
-    }
-    transposeBytesAvx2(src + r * srcStride, srcStride, rows - r, cols, dst + r, dstStride);
+void transposeBytesAvx512(const uint8_t* src, ptrdiff_t srcStride, uint32_t rows, uint32_t cols,
+                          uint8_t* dst, ptrdiff_t dstStride) {
+    transposeInStrips(src, srcStride, rows, cols, dst, dstStride, 64, block16x64,
+                      transposeBytesAvx2);
 }
 
 #endif
