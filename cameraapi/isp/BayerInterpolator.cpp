@@ -2,10 +2,10 @@
 // Mosaic interpolation: vector row loops inside, neighbour copies along the border.
 #include "cameraapi/isp/BayerInterpolator.h"
 
-#include "cameraapi/isp/MosaicTurner.h"
-
 #include <algorithm>
 #include <vector>
+
+#include "cameraapi/isp/MosaicTurner.h"
 
 namespace vidscope::api {
 namespace {
