@@ -209,18 +209,6 @@ TEST_F(MainWindowTest, MessageActionShowsTheDockAndClosingItUnchecksTheAction) {
     EXPECT_FALSE(window_->dockMessage()->isVisible());
 }
 
-TEST_F(MainWindowTest, LanguageSwitchTwiceReturnsToTheStartingLanguage) {
-    open();
-    EXPECT_EQ(window_->languageState(), 1);
-    action("actionEnglish_Chinese")->trigger();
-    EXPECT_EQ(window_->languageState(), 2);
-    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 0);
-    action("actionEnglish_Chinese")->trigger();
-    EXPECT_EQ(window_->languageState(), 1);
-    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
-    EXPECT_EQ(action("action_Play")->text(), "&Play");
-}
-
 TEST_F(MainWindowTest, ChineseTranslationFromTheWorkingDirectoryAndBackToEnglish) {
     QDir(dir_.path()).mkpath("lang");
     ASSERT_TRUE(QFile::copy(VIDSCOPE_LANG_DIR "/vidScope_zh_CN.qm",
@@ -235,6 +223,7 @@ TEST_F(MainWindowTest, ChineseTranslationFromTheWorkingDirectoryAndBackToEnglish
     action("actionEnglish_Chinese")->trigger();
     EXPECT_EQ(window_->languageState(), 1);
     EXPECT_EQ(child<QMenu>("menu_File")->title(), "&File");
+    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
     action("actionEnglish_Chinese")->trigger();
     EXPECT_EQ(action("action_Stop")->text(), QString::fromUtf8("暂停(&U)"));
 }

@@ -102,7 +102,7 @@ protected:
         return out;
     }
 
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<Histogram> dialog_;
     std::vector<Report> reports_;
@@ -199,7 +199,7 @@ TEST_F(HistogramDialogTest, SavePositionTakesOnlyPressedPixelsOnce) {
     EXPECT_EQ(text("lbPosition"), "(5,5)");
     click("btnSaveDeadPixel");
     EXPECT_EQ(dialog_->deadPixels().list().count(), 1);
-    EXPECT_TRUE(prompts_.notices.empty());
+    EXPECT_TRUE(prompts_.boxes.empty());
 }
 
 TEST_F(HistogramDialogTest, WithoutACameraNothingIsTakenThatCouldNotBeStored) {
@@ -208,7 +208,7 @@ TEST_F(HistogramDialogTest, WithoutACameraNothingIsTakenThatCouldNotBeStored) {
     click("btnSaveDeadPixel");
     click("btnAutoFound");
     EXPECT_EQ(dialog_->deadPixels().list().count(), 0);
-    EXPECT_EQ(prompts_.notices.size(), 2);
+    EXPECT_EQ(prompts_.boxes.size(), 2);
 }
 
 TEST_F(HistogramDialogTest, DeleteOneNeedsASelectionAndShowsTheNextEntry) {
@@ -320,9 +320,9 @@ TEST_F(HistogramDialogTest, SmallerResolutionIsRefusedAndKeepsTheCameraList) {
     click("btnWEEPROM");
     pressOnImage(5, 5);
     click("btnSaveDeadPixel");
-    EXPECT_EQ(prompts_.notices.size(), 3u);
-    EXPECT_TRUE(prompts_.notices.value(0).startsWith("notice: "));
-    EXPECT_TRUE(prompts_.notices.value(0).contains("largest resolution without ROI"));
+    EXPECT_EQ(prompts_.boxes.size(), 3u);
+    EXPECT_TRUE(prompts_.boxes.value(0).startsWith("notice: "));
+    EXPECT_TRUE(prompts_.boxes.value(0).contains("largest resolution without ROI"));
     EXPECT_EQ(stored(), (std::set<Site>{{100, 200}}));
 }
 
@@ -336,7 +336,7 @@ TEST_F(HistogramDialogTest, SixtyThreePixelsAreStoredAndTheSixtyFourthRefused) {
     }
     ASSERT_EQ(dialog_->deadPixels().list().count(), 64);
     click("btnWEEPROM");
-    EXPECT_EQ(prompts_.notices, QStringList{"notice: You just can add 63 points dead pixels."});
+    EXPECT_EQ(prompts_.boxes, QStringList{"notice: You just can add 63 points dead pixels."});
     EXPECT_TRUE(stored().empty());
 
     clickListItem(63);
@@ -355,8 +355,8 @@ TEST_F(HistogramDialogTest, AHundredEntriesAreTheLimitOfTheList) {
     }
     EXPECT_EQ(dialog_->deadPixels().list().count(), 100);
     EXPECT_EQ(text("lbNumber"), "(100)");
-    ASSERT_EQ(prompts_.notices.size(), 1);
-    EXPECT_TRUE(prompts_.notices[0].contains("100 pixels already"));
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].contains("100 pixels already"));
 }
 
 TEST_F(HistogramDialogTest, UnpluggedCameraOnlyLogsTheFailures) {
