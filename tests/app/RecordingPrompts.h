@@ -6,7 +6,7 @@
 
 #include "UserPrompts.h"
 
-// Installed while alive. Boxes are recorded as "title: text", choosers as
+// Installed while alive. Boxes are recorded as "title: text" (warnings also apart), choosers as
 // "caption | dir | filter" and answered with `fileName`; a question gets `button`, or the
 // caller's default while `button` is NoButton.
 class RecordingPrompts final : public UserPrompts {
@@ -15,7 +15,10 @@ public:
     ~RecordingPrompts() override { UserPrompts::setInstance(nullptr); }
 
     void notice(QWidget*, const QString& title, const QString& text) override { box(title, text); }
-    void warning(QWidget*, const QString& title, const QString& text) override { box(title, text); }
+    void warning(QWidget*, const QString& title, const QString& text) override {
+        box(title, text);
+        warnings << boxes.last();
+    }
     QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
                                          QMessageBox::StandardButtons,
                                          QMessageBox::StandardButton fallback) override {
@@ -35,6 +38,7 @@ public:
     }
 
     QStringList boxes;
+    QStringList warnings;  // the boxes that were warnings, again
     QStringList choosers;
     QMessageBox::StandardButton button = QMessageBox::NoButton;
     QString fileName;

@@ -431,13 +431,16 @@ TEST_F(SettingDialogTest, SaveAsAndLoadFromGoThroughTheChoosersAndRefreshTheForm
     QSettings("set.txt", QSettings::IniFormat).setValue("System/Meta", "other");
     click("btnLoadFrom");
     EXPECT_EQ(prompts_.boxes, QStringList{"Error: Invalid camera configuration file!"});
+    EXPECT_EQ(prompts_.warnings, prompts_.boxes) << "a warning, not a notice";
 
     // A set-up that cannot be written is not lost silently.
     prompts_.fileName = space_.path("set.txt") + "/below-a-file.txt";
     prompts_.boxes.clear();
+    prompts_.warnings.clear();
     click("btnSaveAs");
     ASSERT_EQ(prompts_.boxes.size(), 1);
     EXPECT_TRUE(prompts_.boxes[0].startsWith("Error: "));
+    EXPECT_EQ(prompts_.warnings, prompts_.boxes);
 }
 
 TEST_F(SettingDialogTest, HostileSettingsFileGivesDefaultsOrClampedValues) {
@@ -504,6 +507,7 @@ TEST_F(SettingDialogTest, ApplicationOptionsAreWrittenAtOnceAndTimedShotsOnlyByA
     type("leInterval", "x");
     click("btnShotApply");
     EXPECT_TRUE(prompts_.boxes.value(prompts_.boxes.size() - 1).startsWith("notice: "));
+    EXPECT_TRUE(prompts_.warnings.isEmpty());
     EXPECT_EQ(start.count(), 1);
     type("leInterval", "2");
     click("chkIntervalShot");
