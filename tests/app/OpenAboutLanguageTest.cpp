@@ -31,7 +31,7 @@ protected:
     void TearDown() override { window_->close(); }
     // Chooses `fileName` in the "Open" chooser.
     void openFile(const QString& fileName) {
-        prompts_.answer = fileName;
+        prompts_.fileName = fileName;
         QAction* open = window_->findChild<QAction*>("actionOpen");
         open->setEnabled(true);
         open->trigger();
@@ -51,7 +51,7 @@ protected:
 TEST_F(OpenPictureTest, UpperCaseJpegIsShownAndTifIsRefused) {
     ASSERT_TRUE(halfRedHalfBlue(120, 90).save(path("IMG.JPG"), "JPEG", 95));
     openFile(path("IMG.JPG"));
-    EXPECT_EQ(prompts_.choosers, QStringList{"Open Image | Images (*.png *.bmp *.jpg)"});
+    EXPECT_EQ(prompts_.choosers, QStringList{"Open Image |  | Images (*.png *.bmp *.jpg)"});
     EXPECT_TRUE(prompts_.boxes.isEmpty()) << prompts_.boxes.join("/").toStdString();
     const QImage shown = window_->videoPipeline()->displayedImage();
     EXPECT_EQ(shown.size(), QSize(120, 90));

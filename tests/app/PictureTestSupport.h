@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Helpers of the picture tests: a settable clock, recorded prompts and desktop calls.
+// Helpers of the picture tests: a settable clock, desktop calls and a test picture.
 #pragma once
 
 #include <QDateTime>
@@ -9,7 +9,7 @@
 
 #include "Clock.h"
 #include "DesktopActions.h"
-#include "UserPrompts.h"
+#include "RecordingPrompts.h"
 
 // A clock that says what the test sets; UTC keeps a day of ticks free of time-zone lookups.
 struct TestClock {
@@ -18,39 +18,6 @@ struct TestClock {
     Clock clock() {
         return [this] { return now; };
     }
-};
-
-// Records every box and answers file choosers with a set name; installs itself while alive.
-class RecordingPrompts final : public UserPrompts {
-public:
-    RecordingPrompts() { UserPrompts::setInstance(this); }
-    ~RecordingPrompts() override { UserPrompts::setInstance(nullptr); }
-
-    void notice(QWidget*, const QString& title, const QString& text) override {
-        boxes << title + ": " + text;
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override {
-        boxes << title + ": " + text;
-    }
-    QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
-                                         QMessageBox::StandardButtons,
-                                         QMessageBox::StandardButton fallback) override {
-        boxes << title + ": " + text;
-        return fallback;
-    }
-    QString openFileName(QWidget*, const QString& caption, const QString&,
-                         const QString& filter) override {
-        choosers << caption + " | " + filter;
-        return answer;
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return answer;
-    }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return answer; }
-
-    QStringList boxes;
-    QStringList choosers;
-    QString answer;
 };
 
 class RecordingDesktop final : public DesktopActions {

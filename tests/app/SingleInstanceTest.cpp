@@ -15,9 +15,9 @@
 #include "AppLauncher.h"
 #include "AppOptions.h"
 #include "MainWindow.h"
+#include "RecordingPrompts.h"
 #include "ShellTestSupport.h"
 #include "SingleInstanceGuard.h"
-#include "UserPrompts.h"
 
 namespace {
 
@@ -43,33 +43,6 @@ TEST(SingleInstanceGuardTest, SecondHolderIsRefusedUntilTheFirstLetsGo) {
     EXPECT_TRUE(third.acquire());
 }
 
-// Stands in for the operator: records every box the program would show.
-struct RecordingPrompts : UserPrompts {
-    QStringList warnings;
-
-    RecordingPrompts() { UserPrompts::setInstance(this); }
-    ~RecordingPrompts() override { UserPrompts::setInstance(nullptr); }
-    void notice(QWidget*, const QString& title, const QString& text) override {
-        warnings << title + ": " + text;
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override {
-        warnings << title + ": " + text;
-    }
-    QMessageBox::StandardButton question(QWidget*, const QString&, const QString& text,
-                                         QMessageBox::StandardButtons,
-                                         QMessageBox::StandardButton fallback) override {
-        warnings << text;
-        return fallback;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-};
-
 QStringList topLevelMainWindows() {
     QStringList names;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -93,7 +66,7 @@ TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnce) {
     RecordingPrompts prompts;
     const int status = AppLauncher::run(*qApp, AppOptions{});
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(prompts.warnings, QStringList());
+    EXPECT_EQ(prompts.boxes, QStringList());
     EXPECT_TRUE(topLevelMainWindows().isEmpty());
     EXPECT_TRUE(running.isHeld());
     qunsetenv("VIDSCOPE_INSTANCE_KEY");
@@ -110,7 +83,7 @@ TEST(SingleInstanceGuardTest, RefusedStartWithoutAScreenEndsAtOnce) {
 TEST(SingleInstanceGuardTest, TheBoxOnADesktopSaysTheProgramRunsAlready) {
     RecordingPrompts prompts;
     AppLauncher::showAlreadyRunning();
-    EXPECT_EQ(prompts.warnings, QStringList{"Info: The program have been running already."});
+    EXPECT_EQ(prompts.boxes, QStringList{"Info: The program have been running already."});
 }
 
 // Restores an environment variable on leaving the scope.

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// Test entry point: one QApplication on the offscreen platform for every GUI test.
+// Entry point of the GUI test programs: one QApplication on the offscreen platform.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -56,7 +56,7 @@ TEST_F(MarkFileTest, SaveLoadRoundTripLeavesDisabledMarksOut) {
     scene_->marks()[1]->setShowLabels(false);
     scene_->marks()[2]->setEnabled(false);
     controller_->saveMarks();
-    EXPECT_TRUE(prompts_.asked.isEmpty()) << prompts_.asked.join('\n').toStdString();
+    EXPECT_TRUE(prompts_.boxes.isEmpty()) << prompts_.boxes.join('\n').toStdString();
 
     const QByteArray bytes = readFile();
     const QList<QByteArray> lines = bytes.split('\n');
@@ -111,16 +111,16 @@ TEST_F(MarkFileTest, MissingEmptyAndHugeFiles) {
     load();  // no file: the marks go, nothing is said
     EXPECT_EQ(scene_->markCount(), 0);
     EXPECT_EQ(table().rowCount(), 0);
-    EXPECT_TRUE(prompts_.asked.isEmpty());
+    EXPECT_TRUE(prompts_.boxes.isEmpty());
 
     // Saving nothing asks first and keeps the file unless Save is chosen.
     writeFile("VLine #00ff00 1 1 | 5 6\r\n");
-    prompts_.answer = QMessageBox::Cancel;
+    prompts_.button = QMessageBox::Cancel;
     controller_->saveMarks();
-    ASSERT_EQ(prompts_.asked.size(), 1);
-    EXPECT_EQ(prompts_.asked[0], "Override?: No marks in the curvas, do you still want to save?");
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_EQ(prompts_.boxes[0], "Override?: No marks in the curvas, do you still want to save?");
     EXPECT_EQ(readFile(), "VLine #00ff00 1 1 | 5 6\r\n");
-    prompts_.answer = QMessageBox::Save;
+    prompts_.button = QMessageBox::Save;
     controller_->saveMarks();
     EXPECT_EQ(readFile(), "");
 
@@ -131,14 +131,14 @@ TEST_F(MarkFileTest, MissingEmptyAndHugeFiles) {
         for (int i = 0; i < 100; ++i)
             file.write(block);
     }
-    prompts_.asked.clear();
+    prompts_.boxes.clear();
     QElapsedTimer timer;
     timer.start();
     load();
     EXPECT_LT(timer.elapsed(), 2000);
     EXPECT_EQ(scene_->markCount(), 0);
-    ASSERT_EQ(prompts_.asked.size(), 1);
-    EXPECT_TRUE(prompts_.asked[0].contains("too large")) << prompts_.asked[0].toStdString();
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].contains("too large")) << prompts_.boxes[0].toStdString();
 }
 
 TEST_F(MarkFileTest, UnwritableFileIsReportedAndNothingElseChanges) {
@@ -146,8 +146,8 @@ TEST_F(MarkFileTest, UnwritableFileIsReportedAndNothingElseChanges) {
     click({5, 5});
     scene_->setMarkFileName(dir_.path() + "/no-such-dir/mark.txt");
     controller_->saveMarks();
-    ASSERT_EQ(prompts_.asked.size(), 1);
-    EXPECT_TRUE(prompts_.asked[0].contains("not saved")) << prompts_.asked[0].toStdString();
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].contains("not saved")) << prompts_.boxes[0].toStdString();
     EXPECT_EQ(scene_->markCount(), 1);
 }
 

@@ -15,39 +15,9 @@
 #include "InteractiveScene.h"
 #include "Mark.h"
 #include "MeasureController.h"
+#include "RecordingPrompts.h"
 #include "ShellTestSupport.h"
 #include "Statistics.h"
-#include "UserPrompts.h"
-
-// Answers every prompt from fields the test sets, and records what was asked.
-class RecordingPrompts final : public UserPrompts {
-public:
-    void notice(QWidget*, const QString& title, const QString& text) override {
-        asked << title + ": " + text;
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override {
-        asked << title + ": " + text;
-    }
-    QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
-                                         QMessageBox::StandardButtons,
-                                         QMessageBox::StandardButton) override {
-        asked << title + ": " + text;
-        return answer;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return fileName;
-    }
-    QString saveFileName(QWidget*, const QString& caption, const QString&,
-                         const QString& filter) override {
-        asked << caption + " [" + filter + "]";
-        return fileName;
-    }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-
-    QStringList asked;
-    QMessageBox::StandardButton answer = QMessageBox::Cancel;
-    QString fileName;
-};
 
 // The view shows a 640 x 480 grey picture in a window of 820 x 620, anchored top left, so
 // that a viewport point is scene point x zoom when the scroll bars are at 0.
@@ -57,7 +27,6 @@ protected:
     static constexpr int kHeight = 480;
 
     MeasureFixture() {
-        UserPrompts::setInstance(&prompts_);
         window_ = std::make_unique<QMainWindow>();
         view_ = new ImageView(window_.get());
         view_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -76,10 +45,7 @@ protected:
         window_->resize(820, 620);
         window_->show();
     }
-    ~MeasureFixture() override {
-        window_.reset();
-        UserPrompts::setInstance(nullptr);
-    }
+    ~MeasureFixture() override { window_.reset(); }
 
     void addPicture() {
         QImage image(kWidth, kHeight, QImage::Format_RGB32);

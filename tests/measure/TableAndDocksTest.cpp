@@ -85,8 +85,7 @@ TEST_F(TableTest, CsvIsReadBackByPythonsCsvModule) {
     prompts_.fileName = dir_.path() + "/rows";
     table().show();
     QTest::mouseClick(find<QPushButton>(&table(), "btnExportCSV"), Qt::LeftButton);
-    ASSERT_EQ(prompts_.asked.size(), 1);
-    EXPECT_EQ(prompts_.asked[0], "Save file [CSV File (*.csv)]");
+    EXPECT_EQ(prompts_.choosers, QStringList{"Save file |  | CSV File (*.csv)"});
     QFile file(dir_.path() + "/rows.csv");
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll().toStdString(),
@@ -117,12 +116,13 @@ TEST_F(TableTest, CsvEdgeCases) {
     // Cancelling writes nothing and says nothing more.
     prompts_.fileName.clear();
     QTest::mouseClick(find<QPushButton>(&table(), "btnExportCSV"), Qt::LeftButton);
-    EXPECT_EQ(prompts_.asked.size(), 1);
+    EXPECT_EQ(prompts_.choosers.size(), 1);
+    EXPECT_TRUE(prompts_.boxes.isEmpty());
     // An unwritable place is reported.
     prompts_.fileName = dir_.path() + "/missing-dir/out.csv";
     QTest::mouseClick(find<QPushButton>(&table(), "btnExportCSV"), Qt::LeftButton);
-    ASSERT_EQ(prompts_.asked.size(), 3);
-    EXPECT_TRUE(prompts_.asked[2].startsWith("Error: Failed to open the file."));
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].startsWith("Error: Failed to open the file."));
     EXPECT_FALSE(QFile::exists(prompts_.fileName));
 }
 
@@ -178,7 +178,7 @@ TEST_F(TableTest, CalibrationTurnsADistanceIntoTheFactorOfEveryLabel) {
         QTest::mouseClick(calculate, Qt::LeftButton);
         EXPECT_DOUBLE_EQ(scene_->calibrationFactor(), 0.025) << text;
     }
-    EXPECT_EQ(prompts_.asked.count("Warn: Invalid numbers."), 5);
+    EXPECT_EQ(prompts_.boxes.count("Warn: Invalid numbers."), 5);
     pixels->setText("-400");  // a negative count is a direction, not an error
     QTest::mouseClick(calculate, Qt::LeftButton);
     EXPECT_DOUBLE_EQ(scene_->calibrationFactor(), -0.025);
@@ -234,7 +234,7 @@ TEST_F(TableTest, PropertyDockShowsAndAppliesTheSelectedMark) {
     auto* apply = find<QPushButton>(&dock, "btnApply");
     dock.show();
     QTest::mouseClick(apply, Qt::LeftButton);
-    ASSERT_EQ(prompts_.asked, QStringList{"Info: Please select a mark first!"});
+    ASSERT_EQ(prompts_.boxes, QStringList{"Info: Please select a mark first!"});
 
     scene_->setToolMode(InteractiveScene::kLine);
     click({100, 100});

@@ -17,7 +17,6 @@ namespace {
 class WindowMeasureTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        UserPrompts::setInstance(&prompts_);
         dir_.writeSettings({{"Language/Lang", 1}});
         ports_ = vidscope::host::Driver::instance().attachVirtualCameras("0500");
         ASSERT_EQ(ports_.size(), 1u);
@@ -31,7 +30,6 @@ protected:
         window_.reset();
         for (auto id : ports_)
             vidscope::host::Driver::instance().detach(id);
-        UserPrompts::setInstance(nullptr);
     }
     QAction* action(const char* name) const {
         return window_->findChild<QAction*>(QString::fromLatin1(name));

@@ -57,7 +57,7 @@ protected:
     QString label(const char* name) const { return child<QLabel>(name)->text(); }
 
     CameraWorkspace space_;
-    ScriptedPrompts prompts_;
+    RecordingPrompts prompts_;
     ApiLog log_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<SettingDialog> dialog_;
@@ -198,11 +198,10 @@ TEST_F(SettingDialogTest, RoiApplyValidatesFieldsBeforeAnyCall) {
         type("leWidth", "640");
         type("leHeight", "480");
         type(field, text);
-        prompts_.asked.clear();
+        prompts_.boxes.clear();
         click("btnROIApply");
-        ASSERT_EQ(prompts_.asked.size(), 1u) << text.toStdString();
-        EXPECT_EQ(prompts_.asked[0].title, "notice");
-        EXPECT_EQ(prompts_.asked[0].text, "Please enter valid numbers.");
+        EXPECT_EQ(prompts_.boxes, QStringList{"notice: Please enter valid numbers."})
+            << text.toStdString();
     }
     EXPECT_EQ(selected.count(), 0);
     unsigned int w2 = 0, h2 = 0;
@@ -214,9 +213,9 @@ TEST_F(SettingDialogTest, RoiApplyValidatesFieldsBeforeAnyCall) {
     type("leOffsetY", "32");
     type("leWidth", "640");
     type("leHeight", "480");
-    prompts_.asked.clear();
+    prompts_.boxes.clear();
     click("btnROIApply");
-    EXPECT_TRUE(prompts_.asked.empty());
+    EXPECT_TRUE(prompts_.boxes.empty());
     ASSERT_TRUE(CameraGetImageSize(0, &w2, &h2));
     EXPECT_EQ(w2, 640u);
     EXPECT_EQ(h2, 480u);
@@ -228,8 +227,7 @@ TEST_F(SettingDialogTest, RoiApplyValidatesFieldsBeforeAnyCall) {
     // An odd offset is a number but not a region the camera takes.
     type("leOffsetX", "63");
     click("btnROIApply");
-    ASSERT_EQ(prompts_.asked.size(), 1u);
-    EXPECT_EQ(prompts_.asked[0].text, "ROI not supported or parameter invalid.");
+    EXPECT_EQ(prompts_.boxes, QStringList{"notice: ROI not supported or parameter invalid."});
     EXPECT_EQ(log_.rows, QStringList{"CameraSetROI:2"});
     EXPECT_EQ(selected.count(), 2) << "the list selects ROI whatever the outcome";
 }
@@ -238,14 +236,14 @@ TEST_F(SettingDialogTest, DrawRoiAsksFirstAndTakesThePickedRegion) {
     openDialog("0500");
     QSignalSpy draw(dialog_.get(), &SettingDialog::drawRoiRequested);
     dialog_->show();
-    prompts_.answer = QMessageBox::No;
+    prompts_.button = QMessageBox::No;
     click("drawROI");
-    ASSERT_EQ(prompts_.asked.size(), 1u);
-    EXPECT_EQ(prompts_.asked[0].title, "Draw ROI?");
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].startsWith("Draw ROI?: "));
     EXPECT_EQ(draw.count(), 0);
     EXPECT_TRUE(dialog_->isVisible());
 
-    prompts_.answer = QMessageBox::Yes;
+    prompts_.button = QMessageBox::Yes;
     click("drawROI");
     ASSERT_EQ(draw.count(), 1);
     EXPECT_TRUE(draw.at(0).at(0).toBool());
@@ -364,8 +362,7 @@ TEST_F(SettingDialogTest, ColourMatrixApplyRefusesAFieldThatIsNotANumber) {
     double before[9] = {};
     ASSERT_TRUE(CameraGetCCM(0, before));
     click("btnCCMApply");
-    ASSERT_EQ(prompts_.asked.size(), 1u);
-    EXPECT_EQ(prompts_.asked[0].text, "Please enter valid numbers.");
+    EXPECT_EQ(prompts_.boxes, QStringList{"notice: Please enter valid numbers."});
     double after[9] = {};
     ASSERT_TRUE(CameraGetCCM(0, after));
     EXPECT_TRUE(std::equal(before, before + 9, after));
@@ -417,9 +414,7 @@ TEST_F(SettingDialogTest, SaveAsAndLoadFromGoThroughTheChoosersAndRefreshTheForm
     ASSERT_TRUE(CameraSetGamma(0, 0.7));
     prompts_.fileName = space_.path("set.txt");
     click("btnSaveAs");
-    ASSERT_EQ(prompts_.asked.size(), 1u);
-    EXPECT_EQ(prompts_.asked[0].title, "Save parameters file");
-    EXPECT_EQ(prompts_.asked[0].text, "vtcam.txt *.txt");
+    EXPECT_EQ(prompts_.choosers, QStringList{"Save parameters file | vtcam.txt | *.txt"});
 
     ASSERT_TRUE(CameraSetGamma(0, 1.4));
     prompts_.fileName.clear();  // cancelled: nothing happens
@@ -428,24 +423,24 @@ TEST_F(SettingDialogTest, SaveAsAndLoadFromGoThroughTheChoosersAndRefreshTheForm
 
     prompts_.fileName = space_.path("set.txt");
     click("btnLoadFrom");
-    EXPECT_EQ(prompts_.asked.back().title, "Load parameters file");
+    EXPECT_TRUE(prompts_.choosers.value(prompts_.choosers.size() - 1)
+                    .startsWith("Load parameters file | "));
     EXPECT_DOUBLE_EQ(CameraGetGamma(0), 0.7);
     EXPECT_EQ(slider("hsGamma")->value(), 70);
 
     QSettings("set.txt", QSettings::IniFormat).setValue("System/Meta", "other");
-    prompts_.asked.clear();
     click("btnLoadFrom");
-    ASSERT_EQ(prompts_.asked.size(), 2u);
-    EXPECT_EQ(prompts_.asked[1].kind, "warning");
-    EXPECT_EQ(prompts_.asked[1].title, "Error");
-    EXPECT_EQ(prompts_.asked[1].text, "Invalid camera configuration file!");
+    EXPECT_EQ(prompts_.boxes, QStringList{"Error: Invalid camera configuration file!"});
+    EXPECT_EQ(prompts_.warnings, prompts_.boxes) << "a warning, not a notice";
 
     // A set-up that cannot be written is not lost silently.
     prompts_.fileName = space_.path("set.txt") + "/below-a-file.txt";
-    prompts_.asked.clear();
+    prompts_.boxes.clear();
+    prompts_.warnings.clear();
     click("btnSaveAs");
-    ASSERT_EQ(prompts_.asked.size(), 2u);
-    EXPECT_EQ(prompts_.asked[1].kind, "warning");
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].startsWith("Error: "));
+    EXPECT_EQ(prompts_.warnings, prompts_.boxes);
 }
 
 TEST_F(SettingDialogTest, HostileSettingsFileGivesDefaultsOrClampedValues) {
@@ -511,7 +506,8 @@ TEST_F(SettingDialogTest, ApplicationOptionsAreWrittenAtOnceAndTimedShotsOnlyByA
 
     type("leInterval", "x");
     click("btnShotApply");
-    EXPECT_EQ(prompts_.asked.back().kind, "notice");
+    EXPECT_TRUE(prompts_.boxes.value(prompts_.boxes.size() - 1).startsWith("notice: "));
+    EXPECT_TRUE(prompts_.warnings.isEmpty());
     EXPECT_EQ(start.count(), 1);
     type("leInterval", "2");
     click("chkIntervalShot");

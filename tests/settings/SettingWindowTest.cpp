@@ -61,7 +61,7 @@ protected:
     }
 
     CameraWorkspace space_;
-    ScriptedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::vector<vidscope::host::Driver::PortId> ports_;
     std::unique_ptr<MainWindow> window_;
     SettingDialog* dialog_ = nullptr;
@@ -89,7 +89,7 @@ TEST_F(SettingWindowTest, SettingActionAndMenuActOnTheDialog) {
 }
 
 TEST_F(SettingWindowTest, PickedRegionIsAppliedAndSelectsTheRoiEntry) {
-    prompts_.answer = QMessageBox::Yes;
+    prompts_.button = QMessageBox::Yes;
     action("action_Setting")->trigger();
     dialog_->findChild<QPushButton*>("drawROI")->click();
     EXPECT_TRUE(window_->drawRoiState());

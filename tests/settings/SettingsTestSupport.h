@@ -12,53 +12,9 @@
 #include <vector>
 
 #include "AppGlobals.h"
-#include "UserPrompts.h"
+#include "tests/app/RecordingPrompts.h"
 #include "usb/host/Driver.h"
 #include "vidscope/camera_api.h"
-
-// Answers every box and chooser from fields the test sets, and remembers what was asked.
-class ScriptedPrompts : public UserPrompts {
-public:
-    struct Asked {
-        QString kind;
-        QString title;
-        QString text;
-    };
-
-    ScriptedPrompts() { UserPrompts::setInstance(this); }
-    ~ScriptedPrompts() override { UserPrompts::setInstance(nullptr); }
-
-    void notice(QWidget*, const QString& title, const QString& text) override {
-        asked.push_back({"notice", title, text});
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override {
-        asked.push_back({"warning", title, text});
-    }
-    QMessageBox::StandardButton question(QWidget*, const QString& title, const QString& text,
-                                         QMessageBox::StandardButtons,
-                                         QMessageBox::StandardButton) override {
-        asked.push_back({"question", title, text});
-        return answer;
-    }
-    QString openFileName(QWidget*, const QString& caption, const QString& dir,
-                         const QString& filter) override {
-        asked.push_back({"open", caption, dir + " " + filter});
-        return fileName;
-    }
-    QString saveFileName(QWidget*, const QString& caption, const QString& dir,
-                         const QString& filter) override {
-        asked.push_back({"save", caption, dir + " " + filter});
-        return fileName;
-    }
-    QString existingDirectory(QWidget*, const QString& caption, const QString& dir) override {
-        asked.push_back({"directory", caption, dir});
-        return fileName;
-    }
-
-    QMessageBox::StandardButton answer = QMessageBox::No;
-    QString fileName;
-    std::vector<Asked> asked;
-};
 
 // A private working folder (its own "./setting.ini" and camera EEPROMs) and virtual cameras
 // that are detached again at the end.

@@ -40,7 +40,7 @@ protected:
     QStringList logFunctions() const { return logColumn(*window_->dockMessage()->table(), 2); }
 
     ScopedWorkDir dir_;
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::vector<vidscope::host::Driver::PortId> ports_;
     std::unique_ptr<MainWindow> window_;
 };
@@ -48,7 +48,7 @@ protected:
 TEST_F(DiagnosticWindowsTest, HistogramWithoutPictureAsksToPlay) {
     open({}, nullptr);
     trigger("actionHistogram");
-    EXPECT_EQ(prompts_.notices, QStringList{"Notice: Please play the video!"});
+    EXPECT_EQ(prompts_.boxes, QStringList{"Notice: Please play the video!"});
     EXPECT_FALSE(window_->diagnostics()->histogram()->isVisible());
 }
 
@@ -75,7 +75,7 @@ TEST_F(DiagnosticWindowsTest, OpeningAppliesTheIoSettingsAndTheMenusShowTheDialo
     // Reports of the dialogs reach the message log.
     emit window_->diagnostics()->ioControl()->toTable("CameraTriggerShot", 8);
     EXPECT_TRUE(logFunctions().contains("CameraTriggerShot"));
-    EXPECT_TRUE(prompts_.notices.isEmpty());
+    EXPECT_TRUE(prompts_.boxes.isEmpty());
 }
 
 TEST_F(DiagnosticWindowsTest, FreshSettingsGiveThePlainTitleAndNoManagement) {

@@ -63,6 +63,21 @@ protected:
         QTest::mouseRelease(image, Qt::LeftButton, {}, QPoint(x, y));
     }
 
+    // Plugs the 752 x 480 monochrome camera and opens the dialog on its full-frame still.
+    std::shared_ptr<vidscope::sim::CameraFirmware> openOnCamera() {
+        auto firmware = plug("303B");
+        EXPECT_TRUE(firmware);
+        if (firmware)
+            open(still(true));
+        return firmware;
+    }
+    void clickListItem(int row) {
+        auto* list = child<QListWidget>("listWidget");
+        list->scrollToItem(list->item(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+
     std::set<Site> listed() const {
         std::set<Site> out;
         const DeadPixelList& list = dialog_->deadPixels().list();
@@ -87,7 +102,7 @@ protected:
         return out;
     }
 
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::unique_ptr<AppSettings> settings_;
     std::unique_ptr<Histogram> dialog_;
     std::vector<Report> reports_;
@@ -169,9 +184,7 @@ TEST_F(HistogramDialogTest, ArrowKeysMoveAndStopOutsideTheLeftEdge) {
 }
 
 TEST_F(HistogramDialogTest, SavePositionTakesOnlyPressedPixelsOnce) {
-    auto firmware = plug("303B");
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     click("btnSaveDeadPixel");  // disabled: nothing picked yet
     EXPECT_EQ(dialog_->deadPixels().list().count(), 0);
     pressOnImage(6, 6);
@@ -182,13 +195,11 @@ TEST_F(HistogramDialogTest, SavePositionTakesOnlyPressedPixelsOnce) {
 
     // A pixel shown from the list is not taken again by "Save Position".
     pressOnImage(8, 8);
-    auto* list = child<QListWidget>("listWidget");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(0)).center());
+    clickListItem(0);
     EXPECT_EQ(text("lbPosition"), "(5,5)");
     click("btnSaveDeadPixel");
     EXPECT_EQ(dialog_->deadPixels().list().count(), 1);
-    EXPECT_TRUE(prompts_.notices.empty());
+    EXPECT_TRUE(prompts_.boxes.empty());
 }
 
 TEST_F(HistogramDialogTest, WithoutACameraNothingIsTakenThatCouldNotBeStored) {
@@ -197,13 +208,11 @@ TEST_F(HistogramDialogTest, WithoutACameraNothingIsTakenThatCouldNotBeStored) {
     click("btnSaveDeadPixel");
     click("btnAutoFound");
     EXPECT_EQ(dialog_->deadPixels().list().count(), 0);
-    EXPECT_EQ(prompts_.notices.size(), 2);
+    EXPECT_EQ(prompts_.boxes.size(), 2);
 }
 
 TEST_F(HistogramDialogTest, DeleteOneNeedsASelectionAndShowsTheNextEntry) {
-    auto firmware = plug("303B");  // 752 x 480 monochrome
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     for (int i = 1; i <= 3; ++i) {
         pressOnImage(10 * i + 1, 10 * i + 1);
         click("btnSaveDeadPixel");
@@ -212,11 +221,10 @@ TEST_F(HistogramDialogTest, DeleteOneNeedsASelectionAndShowsTheNextEntry) {
     click("ClearDeadPixel");
     EXPECT_EQ(dialog_->deadPixels().list().count(), 3) << "nothing selected, nothing deleted";
 
-    auto* list = child<QListWidget>("listWidget");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(1)).center());
+    clickListItem(1);
     click("ClearDeadPixel");
     EXPECT_EQ(listed(), (std::set<Site>{{10, 10}, {30, 30}}));
+    auto* list = child<QListWidget>("listWidget");
     EXPECT_EQ(list->count(), 2);
     EXPECT_EQ(list->item(1)->text(), "(30,30)");
     EXPECT_EQ(text("lbPosition"), "(30,30)");
@@ -224,16 +232,12 @@ TEST_F(HistogramDialogTest, DeleteOneNeedsASelectionAndShowsTheNextEntry) {
 }
 
 TEST_F(HistogramDialogTest, ListClickScrollsThePixelNearTheCorner) {
-    auto firmware = plug("303B");
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     dialog_->resize(700, 600);
     QCoreApplication::processEvents();
     pressOnImage(601, 401);
     click("btnSaveDeadPixel");
-    auto* list = child<QListWidget>("listWidget");
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(0)).center());
+    clickListItem(0);
     auto* area = child<QScrollArea>("saImage");
     EXPECT_EQ(area->horizontalScrollBar()->value(),
               std::min(400, area->horizontalScrollBar()->maximum()));
@@ -316,16 +320,14 @@ TEST_F(HistogramDialogTest, SmallerResolutionIsRefusedAndKeepsTheCameraList) {
     click("btnWEEPROM");
     pressOnImage(5, 5);
     click("btnSaveDeadPixel");
-    EXPECT_EQ(prompts_.notices.size(), 3u);
-    EXPECT_TRUE(prompts_.notices.value(0).startsWith("notice: "));
-    EXPECT_TRUE(prompts_.notices.value(0).contains("largest resolution without ROI"));
+    EXPECT_EQ(prompts_.boxes.size(), 3u);
+    EXPECT_TRUE(prompts_.boxes.value(0).startsWith("notice: "));
+    EXPECT_TRUE(prompts_.boxes.value(0).contains("largest resolution without ROI"));
     EXPECT_EQ(stored(), (std::set<Site>{{100, 200}}));
 }
 
 TEST_F(HistogramDialogTest, SixtyThreePixelsAreStoredAndTheSixtyFourthRefused) {
-    auto firmware = plug("303B");
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     std::set<Site> picked;
     for (int i = 0; i < 64; ++i) {
         pressOnImage(3 + 5 * i, 7 + 3 * i);
@@ -334,13 +336,10 @@ TEST_F(HistogramDialogTest, SixtyThreePixelsAreStoredAndTheSixtyFourthRefused) {
     }
     ASSERT_EQ(dialog_->deadPixels().list().count(), 64);
     click("btnWEEPROM");
-    EXPECT_EQ(prompts_.notices, QStringList{"notice: You just can add 63 points dead pixels."});
+    EXPECT_EQ(prompts_.boxes, QStringList{"notice: You just can add 63 points dead pixels."});
     EXPECT_TRUE(stored().empty());
 
-    auto* list = child<QListWidget>("listWidget");
-    list->scrollToItem(list->item(63));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(63)).center());
+    clickListItem(63);
     click("ClearDeadPixel");
     picked.erase({2 + 5 * 63, 6 + 3 * 63});
     click("btnWEEPROM");
@@ -349,23 +348,19 @@ TEST_F(HistogramDialogTest, SixtyThreePixelsAreStoredAndTheSixtyFourthRefused) {
 }
 
 TEST_F(HistogramDialogTest, AHundredEntriesAreTheLimitOfTheList) {
-    auto firmware = plug("303B");
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     for (int i = 0; i < 101; ++i) {
         pressOnImage(3 + 7 * i, 3 + 4 * i);
         click("btnSaveDeadPixel");
     }
     EXPECT_EQ(dialog_->deadPixels().list().count(), 100);
     EXPECT_EQ(text("lbNumber"), "(100)");
-    ASSERT_EQ(prompts_.notices.size(), 1);
-    EXPECT_TRUE(prompts_.notices[0].contains("100 pixels already"));
+    ASSERT_EQ(prompts_.boxes.size(), 1);
+    EXPECT_TRUE(prompts_.boxes[0].contains("100 pixels already"));
 }
 
 TEST_F(HistogramDialogTest, UnpluggedCameraOnlyLogsTheFailures) {
-    auto firmware = plug("303B");
-    ASSERT_TRUE(firmware);
-    open(still(true));
+    ASSERT_TRUE(openOnCamera());
     pressOnImage(11, 11);
     click("btnSaveDeadPixel");
     unplug();

@@ -52,7 +52,7 @@ protected:
         return false;
     }
 
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::unique_ptr<IOControl> dialog_;
     std::vector<Report> reports_;
     QString title_ = "unset";
@@ -138,7 +138,7 @@ TEST_F(IOControlTest, CameraWithoutTriggerRefusesTheModeAndLogsErrorEight) {
     dialog_->cameraChanged(0);
     reports_.clear();
     click("cbTriggerMode");
-    EXPECT_EQ(prompts_.notices, QStringList{"Warning: Trigger mode not supported."});
+    EXPECT_EQ(prompts_.boxes, QStringList{"Warning: Trigger mode not supported."});
     EXPECT_FALSE(box("cbTriggerMode")->isChecked());
     ASSERT_EQ(reports_.size(), 1u);
     EXPECT_EQ(reports_[0], (Report{"CameraSetSnapMode", CAMERA_ERROR_NOT_SUPPORTED}));
@@ -224,7 +224,7 @@ protected:
         return n;
     }
 
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::unique_ptr<IOControl> dialog_;
 };
 

@@ -45,7 +45,7 @@ protected:
         return QByteArray(reinterpret_cast<const char*>(bytes.data()), 12);
     }
 
-    RecordedPrompts prompts_;
+    RecordingPrompts prompts_;
     std::unique_ptr<RWRegister> dialog_;
     std::vector<Report> reports_;
 };
@@ -106,8 +106,8 @@ TEST_F(RWRegisterTest, OversizedNumbersAreRefusedBeforeAnythingIsSent) {
     type("leVal", "abc");
     click("btnReadReg");
     EXPECT_EQ(value(), "abc") << "a refused read leaves the value alone";
-    EXPECT_EQ(prompts_.notices.size(), 2);
-    EXPECT_TRUE(prompts_.notices.value(0).startsWith("NOTICE: "));
+    EXPECT_EQ(prompts_.boxes.size(), 2);
+    EXPECT_TRUE(prompts_.boxes.value(0).startsWith("NOTICE: "));
 }
 
 TEST_F(RWRegisterTest, FailedReadShowsThePlaceholderAndIsLogged) {
@@ -130,26 +130,25 @@ TEST_F(RWRegisterTest, GuidNeedsManagementAndTwelvePrintableCharacters) {
     const QByteArray before = userData();
     type("leGUIDValue", "ABCDEF-12.3!");
     click("btnWGUID");
-    EXPECT_EQ(prompts_.notices,
+    EXPECT_EQ(prompts_.boxes,
               QStringList{"NOTICE: Please ask permission from vendor to write GUID."});
     EXPECT_EQ(userData(), before);
 
     dialog_->managementEnabled = true;
-    prompts_.notices.clear();
+    prompts_.boxes.clear();
     for (const QString& bad : {QString("ABCDEFGHIJK"), QString("ABCDEFGHIJKLM"),
                                QString::fromUtf8("ABCDEFGHIJK\u00e9")}) {
         child<QLineEdit>("leGUIDValue")->setText(bad);
         click("btnWGUID");
     }
-    EXPECT_EQ(prompts_.notices.size(), 3);
-    EXPECT_EQ(prompts_.notices.value(2),
-              "NOTICE: Please enter a valid GUID(12 digits or letters).");
+    EXPECT_EQ(prompts_.boxes.size(), 3);
+    EXPECT_EQ(prompts_.boxes.value(2), "NOTICE: Please enter a valid GUID(12 digits or letters).");
     EXPECT_EQ(userData(), before);
 
-    prompts_.notices.clear();
+    prompts_.boxes.clear();
     type("leGUIDValue", "ABCDEF-12.3!");
     click("btnWGUID");
-    EXPECT_EQ(prompts_.notices, QStringList{"NOTICE: GUID write successfully."});
+    EXPECT_EQ(prompts_.boxes, QStringList{"NOTICE: GUID write successfully."});
     EXPECT_EQ(userData(), QByteArray("ABCDEF-12.3!"));
     type("leGUIDValue", "");
     click("btnRGUID");

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "AppGlobals.h"
-#include "UserPrompts.h"
+#include "RecordingPrompts.h"
 #include "sim/CameraFirmware.h"
 #include "usb/host/Driver.h"
 #include "usb/host/VirtualPort.h"
@@ -22,34 +22,6 @@
 inline void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
 }
-
-// Records every notice instead of showing it; installed for the lifetime of the object.
-class RecordedPrompts : public UserPrompts {
-public:
-    RecordedPrompts() { UserPrompts::setInstance(this); }
-    ~RecordedPrompts() override { UserPrompts::setInstance(nullptr); }
-
-    void notice(QWidget*, const QString& title, const QString& text) override {
-        notices << title + ": " + text;
-    }
-    void warning(QWidget*, const QString& title, const QString& text) override {
-        notices << title + ": " + text;
-    }
-    QMessageBox::StandardButton question(QWidget*, const QString&, const QString&,
-                                         QMessageBox::StandardButtons,
-                                         QMessageBox::StandardButton fallback) override {
-        return fallback;
-    }
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
-        return {};
-    }
-    QString existingDirectory(QWidget*, const QString&, const QString&) override { return {}; }
-
-    QStringList notices;
-};
 
 // One API report (function, error code) as the dialogs emit them.
 struct Report {

@@ -55,11 +55,10 @@ TEST(RecorderLimit, OnePointFiveGigabytesCountedAtThreeBytesPerColourPixel) {
 
 // Before any picture the size is unknown: Set explains and changes nothing.
 TEST_F(RecorderDlgTest, SetBeforeAnyImageAsksToPlayFirst) {
-    UserPrompts::setInstance(&prompts_);
     window_ = std::make_unique<MainWindow>();  // no camera attached: no picture ever
     showRecorder();
     setCount(QStringLiteral("50"));
-    EXPECT_EQ(prompts_.shown,
+    EXPECT_EQ(prompts_.boxes,
               QStringList{"Warning: Please play to video to determine the image size."});
     EXPECT_EQ(window_->aviThread()->maxFrames(), AviThread::kDefaultMaxFrames);
     EXPECT_EQ(child<QLabel>("lblCount")->text(), QStringLiteral("99"));
@@ -70,16 +69,16 @@ TEST_F(RecorderDlgTest, SetCutsTheCountTo406For1280x960Colour) {
     showRecorder();
     EXPECT_EQ(child<QLabel>("lblCount")->text(), QStringLiteral("99"));
     setCount(QStringLiteral("500"));
-    EXPECT_EQ(prompts_.shown,
+    EXPECT_EQ(prompts_.boxes,
               QStringList{"Warning: Maximun buffer count limited to 406 within 1.5GB memory."});
     EXPECT_EQ(child<QLineEdit>("leCount")->text(), QStringLiteral("406"));
     EXPECT_EQ(child<QLabel>("lblCount")->text(), QStringLiteral("406"));
     EXPECT_EQ(child<QSlider>("hsFrame")->maximum(), 405);
     EXPECT_EQ(window_->aviThread()->maxFrames(), 406);
 
-    prompts_.shown.clear();
+    prompts_.boxes.clear();
     setCount(QStringLiteral("0"));
-    EXPECT_EQ(prompts_.shown.size(), 1) << "a count of 0 is refused";
+    EXPECT_EQ(prompts_.boxes.size(), 1) << "a count of 0 is refused";
     EXPECT_EQ(window_->aviThread()->maxFrames(), 406);
     // Letters never reach the field.
     QLineEdit* edit = child<QLineEdit>("leCount");
@@ -103,9 +102,9 @@ TEST_F(RecorderDlgTest, RecordBrowseAndSave) {
     EXPECT_FALSE(window_->recordingController()->sequenceRecording());
     EXPECT_EQ(child<QProgressBar>("pbBuffer")->value(), 100);
 
-    prompts_.shown.clear();
+    prompts_.boxes.clear();
     click("btnRecord");
-    EXPECT_EQ(prompts_.shown, QStringList{"Warning: Buffer is full!"});
+    EXPECT_EQ(prompts_.boxes, QStringList{"Warning: Buffer is full!"});
 
     QSlider* slider = child<QSlider>("hsFrame");
     slider->setFocus();
@@ -122,7 +121,7 @@ TEST_F(RecorderDlgTest, RecordBrowseAndSave) {
     // Save Sequence: File/Type 2 gives 0.png 1.png 2.png, oldest first.
     const QString folder = dir_.path() + QStringLiteral("/seq");
     ASSERT_TRUE(QDir().mkpath(folder));
-    prompts_.folderAnswer = folder;
+    prompts_.fileName = folder;
     click("btnSaveSequence");
     ASSERT_TRUE(spinUntil([&] { return !store->isSaving(); }));
     ASSERT_TRUE(spinUntil([&] { return videoStreaming(); })) << "the video resumes after saving";
@@ -133,9 +132,9 @@ TEST_F(RecorderDlgTest, RecordBrowseAndSave) {
 
     // Save Avi: proposed "sample.avi"; three frames; the status shows the counts.
     const QString avi = dir_.path() + QStringLiteral("/seq/sample.avi");
-    prompts_.fileAnswer = avi;
+    prompts_.fileName = avi;
     click("btnSaveAvi");
-    EXPECT_TRUE(prompts_.asked.contains(QStringLiteral("Save Avi File | sample.avi")));
+    EXPECT_TRUE(prompts_.choosers.contains(QStringLiteral("Save Avi File | sample.avi | ")));
     ASSERT_TRUE(spinUntil([&] {
         return window_->captureLabel()->text() == QStringLiteral("Saved. total 3 dropped 0");
     })) << window_->captureLabel()->text().toStdString();
@@ -146,10 +145,10 @@ TEST_F(RecorderDlgTest, RecordBrowseAndSave) {
     EXPECT_EQ(store->frameCount(), 3) << "the frames stay in memory";
 
     // A video cannot start while the store holds frames; Free gives them back.
-    prompts_.shown.clear();
+    prompts_.boxes.clear();
     action("actionStart_Capture")->trigger();
     EXPECT_FALSE(window_->recordingController()->aviCapturing());
-    EXPECT_EQ(prompts_.shown.size(), 1);
+    EXPECT_EQ(prompts_.boxes.size(), 1);
     click("btnFree");
     EXPECT_EQ(store->frameCount(), 0);
     EXPECT_EQ(child<QProgressBar>("pbBuffer")->value(), 0);
