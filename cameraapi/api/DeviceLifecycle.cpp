@@ -69,22 +69,6 @@ void selectStartResolution(int index, CameraContext& context, const ModelRow& ro
     context.pipeline.rebuildPixelMap(row.maxWidth, row.maxHeight);
 }
 
-// A camera keeps its trigger mode until it powers off too, while the context starts
-// free-running: one left in trigger mode would send nothing to a continuous query. Cameras
-// without a trigger refuse, which is no news.
-void selectFreeRunning(int index) {
-    int refusal = 0;
-    keepingLastError([&] {
-        if (!CameraSetSnapMode(index, 1))
-            refusal = CameraGetLastError();
-        return refusal;
-    });
-    if (refusal != 0 && refusal != CAMERA_ERROR_NOT_SUPPORTED) {
-        VS_LOG(apiLog(), Warning) << "camera " << index
-                                  << " was not told to run freely: " << CameraGetErrorName(refusal);
-    }
-}
-
 }  // namespace
 }  // namespace vidscope::api
 
@@ -176,7 +160,6 @@ extern "C" bool CameraInit(int index) {
     if (!device.isOpen())
         return abandonOpen(index, call, CAMERA_ERROR_USB_DISCONNECTED);
     selectStartResolution(index, context, *row);
-    selectFreeRunning(index);
     if (device.bulkInEndPoint() == nullptr)
         return abandonOpen(index, call, CAMERA_ERROR_DATA_PIPE);
     if (!TransferRing::arm(context, TransferPlan::forDeviceCode(row->deviceCode))) {

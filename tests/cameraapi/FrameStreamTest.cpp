@@ -265,13 +265,14 @@ TEST_F(FrameStreamTest, DeviceRemovedWhileAQueryWaits) {
     EXPECT_EQ(CameraGetLastError(), CAMERA_ERROR_DATA_XFER);
     EXPECT_TRUE(CameraFree(0));
 
-    replug(port_);
+    std::shared_ptr<host::VirtualPort> back = replug(port_);
     ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
+    EXPECT_EQ(back->pendingBulkTransfers(), 20u);
     takeGeometry(0, *port_->firmware());
     context(0).image.timeoutMs = 5000;
-    // Open again, it runs freely although it was left in trigger mode.
-    EXPECT_EQ(CameraGetSnapMode(0), 1);
-    EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
+    context(0).snapMode = 2;  // the camera kept its registers: still in trigger mode
+    EXPECT_TRUE(query(CAMERA_FORMAT_RAW8 | CAMERA_QUERY_TRIGGER))
+        << CameraGetErrorName(CameraGetLastError());
 }
 
 // The capture thread queries while the GUI thread uses the other calls of the same camera.

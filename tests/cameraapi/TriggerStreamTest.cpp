@@ -66,18 +66,6 @@ TEST_F(TriggerStreamTest, TriggerModeDiscardsTheFreeRunningFramesAndWaitsForASho
     EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
 }
 
-// A camera keeps its registers while it has power: one a previous session left in trigger
-// mode must stream again once opened, as the snap mode the new session reports says.
-TEST_F(TriggerStreamTest, ReopeningACameraLeftInTriggerModeStreamsAgain) {
-    openStreaming();
-    ASSERT_TRUE(CameraSetSnapMode(0, 2));
-    ASSERT_TRUE(CameraFree(0));
-    ASSERT_TRUE(open(0)) << CameraGetErrorName(CameraGetLastError());
-    takeGeometry(0, firmware());
-    EXPECT_EQ(CameraGetSnapMode(0), 1);
-    EXPECT_TRUE(query()) << CameraGetErrorName(CameraGetLastError());
-}
-
 // Entering trigger mode must not wait a frame timeout for a query that is waiting in the
 // capture thread: it makes that query give up.
 TEST_F(TriggerStreamTest, SwitchingEndsAWaitingQuery) {
