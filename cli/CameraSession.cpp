@@ -38,6 +38,11 @@ CameraSession::CameraSession(int index) : index_(index) {
         CameraFree(index);
         throw error;
     }
+    runFreely(index);
+}
+
+void CameraSession::runFreely(int index) {
+    CameraSetSnapMode(index, 1);
 }
 
 CameraSession::~CameraSession() {

@@ -28,6 +28,11 @@ public:
     // The names of the index-th attached camera, opened or not; ApiError when they cannot be
     // read.
     static CameraName nameOf(int index);
+    // A camera keeps its trigger mode while it has power, but a new opening reports continuous
+    // mode: an opener tells the camera so, or one that an earlier session left triggered sends
+    // nothing. A camera without a trigger refuses, and one that cannot be told shows it at its
+    // first grab's timeout.
+    static void runFreely(int index);
 
 private:
     int index_;

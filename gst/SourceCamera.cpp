@@ -3,6 +3,7 @@
 #include "gst/SourceCamera.h"
 
 #include "cameraapi/model/ModelTable.h"
+#include "cli/CameraSession.h"
 #include "vidscope/camera_api.h"
 
 namespace vidscope::gst {
@@ -32,6 +33,8 @@ SourceCamera::OpenFailure SourceCamera::open(int index, const std::string& devic
     }
     const int chosen = index >= 0 ? index : (firstVirtual_ >= 0 ? firstVirtual_ : 0);
     if (CameraInit(chosen)) {
+        // The trigger-mode property, when set, is applied after this.
+        cli::CameraSession::runFreely(chosen);
         index_ = chosen;
         restart_ = true;
         consecutiveTimeouts_ = 0;

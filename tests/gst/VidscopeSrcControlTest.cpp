@@ -97,6 +97,23 @@ TEST_F(VidscopeSrcControl, TriggerModeSendsAFrameOnlyWhenTriggered) {
     EXPECT_EQ(dropped, 0u) << "waiting for a trigger drops nothing";
 }
 
+// A camera keeps trigger mode after a pipeline ends, as a powered camera does; the next
+// pipeline, which asks for no trigger, gets frames all the same.
+TEST_F(VidscopeSrcControl, ACameraLeftInTriggerModeStreamsForTheNextPipeline) {
+    plug(0x0030);
+    {
+        Pipeline triggered("vidscopesrc name=src trigger-mode=true " + sinkFor("video/x-raw"));
+        ASSERT_EQ(gst_element_set_state(triggered.element(), GST_STATE_PLAYING),
+                  GST_STATE_CHANGE_ASYNC);
+        ASSERT_EQ(CameraGetSnapMode(0), 2);
+        ASSERT_EQ(triggered.setState(GST_STATE_NULL), GST_STATE_CHANGE_SUCCESS);
+    }
+    Pipeline next("vidscopesrc name=src " + sinkFor("video/x-raw"));
+    ASSERT_TRUE(next.play());
+    EXPECT_EQ(CameraGetSnapMode(0), 1);
+    EXPECT_TRUE(next.pull()) << "a camera left in trigger mode sent nothing";
+}
+
 TEST_F(VidscopeSrcControl, SilentCameraIsCountedInQosMessagesAndRecovers) {
     auto firmware = plug(0x3030);
     Pipeline p("vidscopesrc name=src " + sinkFor("video/x-raw"));

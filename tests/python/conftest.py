@@ -21,10 +21,6 @@ def pytest_configure(config):
 def opened(index):
     with vidscope.Camera(index) as cam:
         yield cam
-        # The sensor keeps trigger mode across closing, as a powered camera does, while a new
-        # opening starts out believing it streams: leave it streaming for the next test.
-        if not cam.closed:
-            cam.snap_mode = 1
 
 
 @pytest.fixture
