@@ -123,16 +123,10 @@ int32_t BayerInterpolator::convertTurned(const uint8_t* raw, IspRowWriter::Mode 
 }
 
 BayerInterpolator::Pattern BayerInterpolator::turnedPattern() const {
-    const PixelMap& map = tables_.map;
-    const uint64_t turnedWidth = map.outputWidth();
+    const std::array<uint32_t, 4> cells = MosaicTurner::uprightCells(tables_.map);
     Pattern pattern{};
-    for (uint32_t y = 0; y < 2; ++y) {
-        for (uint32_t x = 0; x < 2; ++x) {
-            const uint64_t at = map.destination(x, y);
-            const uint64_t cell = (at % turnedWidth & 1U) + 2U * (at / turnedWidth & 1U);
-            pattern[cell] = colourAt(order_, x, y);
-        }
-    }
+    for (size_t cell = 0; cell < 4; ++cell)
+        pattern[cell] = patternOf(order_)[cells[cell]];
     return pattern;
 }
 

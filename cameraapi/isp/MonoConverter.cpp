@@ -61,6 +61,10 @@ void MonoConverter::convertColour(const uint8_t* raw, OutputLayout layout, uint8
 }
 
 void MonoConverter::convertGrey(const uint8_t* raw, uint8_t* out) const {
+    if (tables_.map.rotated() && width_ >= 2 && height_ >= 2) {
+        convertGreyTurned(raw, out);
+        return;
+    }
     std::vector<uint8_t> plane(width_);
     IspRowWriter writer(tables_, kernels_, IspRowWriter::Mode::Grey, OutputLayout{}, out);
     for (uint32_t y = 0; y < height_; ++y) {
@@ -68,6 +72,18 @@ void MonoConverter::convertGrey(const uint8_t* raw, uint8_t* out) const {
         kernels_.alternateRow(row, width_, tables_.monoGreyLut[2 * (y & 1U)].data(),
                               tables_.monoGreyLut[2 * (y & 1U) + 1].data(), plane.data());
         writer.write(y, plane.data(), nullptr, nullptr);
+    }
+}
+
+void MonoConverter::convertGreyTurned(const uint8_t* raw, uint8_t* out) const {
+    MosaicTurner turner(raw, tables_.map, kernels_);
+    const std::array<uint32_t, 4> cells = MosaicTurner::uprightCells(tables_.map);
+    const uint32_t width = turner.width();
+    for (uint32_t v = 0; v < turner.height(); ++v) {
+        const uint32_t even = cells[2 * (v & 1U)];
+        const uint32_t odd = cells[2 * (v & 1U) + 1];
+        kernels_.alternateRow(turner.row(v), width, tables_.monoGreyLut[even].data(),
+                              tables_.monoGreyLut[odd].data(), out + size_t{v} * width);
     }
 }
 

@@ -22,6 +22,11 @@ public:
     int32_t meanBrightness(const uint8_t* raw) const;
 
 private:
+    // Each sample takes the gain of its cell only, so a quarter turn turns the mosaic in
+    // cache-sized chunks and writes whole output rows, with the gains of the cells the
+    // samples came from.
+    void convertGreyTurned(const uint8_t* raw, uint8_t* out) const;
+
     const IspTables& tables_;
     const IspKernels& kernels_;
     uint32_t width_;

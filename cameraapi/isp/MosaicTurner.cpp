@@ -27,6 +27,18 @@ MosaicTurner::MosaicTurner(const uint8_t* raw, const PixelMap& map, const IspKer
       height_(map.outputHeight()),
       ring_(threadRing(size_t{2} * kChunkRows * map.outputWidth())) {}
 
+std::array<uint32_t, 4> MosaicTurner::uprightCells(const PixelMap& map) {
+    const uint64_t turnedWidth = map.outputWidth();
+    std::array<uint32_t, 4> cells{};
+    for (uint32_t y = 0; y < 2; ++y) {
+        for (uint32_t x = 0; x < 2; ++x) {
+            const uint64_t at = map.destination(x, y);
+            cells[(at % turnedWidth & 1U) + 2U * (at / turnedWidth & 1U)] = x + 2U * y;
+        }
+    }
+    return cells;
+}
+
 const uint8_t* MosaicTurner::row(uint32_t v) {
     const uint32_t chunk = v / kChunkRows;
     while (chunksTurned_ <= chunk)

@@ -2,6 +2,7 @@
 // The mosaic turned a quarter into the output's orientation, a few rows at a time.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "cameraapi/isp/PixelMap.h"
@@ -27,6 +28,10 @@ public:
 
     uint32_t width() const { return width_; }  // of the turned mosaic
     uint32_t height() const { return height_; }
+
+    // For each 2 x 2 cell position (x & 1) + 2 (y & 1) of the turned mosaic, the cell position
+    // its samples had upright: a turn or mirror moves a Bayer or cell-gain pattern with them.
+    static std::array<uint32_t, 4> uprightCells(const PixelMap& map);
 
     // Turned row v. Rows are asked for in rising order; a row stays valid until a row two
     // chunks further on is asked for, so ask for the lowest row of a neighbourhood last.

@@ -132,8 +132,8 @@ TEST(IspKernels, AllSetsGiveIdenticalBytes) {
     EXPECT_TRUE(sawWide);
 }
 
-// Sizes drawn at random, odd ones included, tall enough for several rotation bands, each
-// with every mirror and rotation in turn.
+// Sizes drawn at random, odd ones included, some wider than a turned chunk, each with every
+// mirror and rotation in turn.
 TEST(IspKernels, RandomSizesGiveIdenticalBytesInEveryGeometry) {
     const std::vector<const IspKernels*> sets = IspDispatch::available();
     if (sets.size() < 2)
@@ -146,8 +146,8 @@ TEST(IspKernels, RandomSizesGiveIdenticalBytesInEveryGeometry) {
         {PipelineClass::Monochrome, CAMERA_FORMAT_GRAY8},
     };
     std::mt19937 random(29);
-    std::uniform_int_distribution<uint32_t> width(2, 600);
-    std::uniform_int_distribution<uint32_t> height(2, 2 * IspRowWriter::kBandRows + 40);
+    std::uniform_int_distribution<uint32_t> width(2, MosaicTurner::kChunkRows + 90);
+    std::uniform_int_distribution<uint32_t> height(2, 300);
     for (uint32_t round = 0; round < 8; ++round) {
         const uint32_t w = width(random);
         const uint32_t h = height(random);
@@ -203,10 +203,10 @@ TEST(IspKernels, TransposeAnyShapeEitherWay) {
     }
 }
 
-TEST(IspKernels, RotatedBandsLandWhereThePixelMapSays) {
-    // Two whole bands and a part, one whole tile and a part.
-    const uint32_t w = IspRowWriter::kTileColumns + 6;
-    const uint32_t h = 2 * IspRowWriter::kBandRows + 6;
+TEST(IspKernels, MirroredAndTurnedFramesLandWhereThePixelMapSays) {
+    // One whole turned chunk and a part.
+    const uint32_t w = MosaicTurner::kChunkRows + 6;
+    const uint32_t h = 70;
     const std::vector<uint8_t> raw = randomFrame(size_t{w} * h, 23);
     const std::vector<Case> cases = {
         {PipelineClass::BayerGRBG, CAMERA_FORMAT_RGB24},
@@ -251,14 +251,16 @@ TEST(IspKernels, RotatedBandsLandWhereThePixelMapSays) {
     }
 }
 
-// A quarter-turned colour frame is interpolated (or smoothed) from the turned mosaic, with
-// the Bayer border redone upright: every pixel must still be the upright one, moved where the map
-// says. The turned mosaic comes a chunk at a time through a ring of two, so the sizes pass one, two
-// and three chunks; odd ones shift the pattern a turn or mirror gives the mosaic.
+// A quarter-turned frame is interpolated, smoothed or given its cell gains from the turned
+// mosaic, with the Bayer border redone upright: every pixel must still be the upright one,
+// moved where the map says. The turned mosaic comes a chunk at a time through a ring of two,
+// so the sizes pass one, two and three chunks; odd ones shift the pattern a turn or mirror
+// gives the mosaic; frames under three pixels a side go pixel by pixel.
 TEST(IspKernels, QuarterTurnedMosaicsLandWhereThePixelMapSays) {
     constexpr uint32_t kChunk = MosaicTurner::kChunkRows;
     const std::pair<uint32_t, uint32_t> sizes[] = {
-        {3, 3}, {5, 8}, {kChunk, 4}, {kChunk + 1, 7}, {2 * kChunk + 37, 6}, {40, 33}};
+        {2, 5},  {7, 2}, {3, 3}, {5, 8}, {kChunk, 4}, {kChunk + 1, 7}, {2 * kChunk + 37, 6},
+        {40, 33}};
     const uint32_t formats[] = {
         CAMERA_FORMAT_RGB24,
         CAMERA_FORMAT_RGB24 | CAMERA_FORMAT_FOUR_BYTES | CAMERA_FORMAT_BLUE_FIRST,
