@@ -81,7 +81,9 @@ TEST(CliText, EveryByteEscapesIntoAPrintableLineAndValidJson) {
         "True");
     // A name in UTF-8 reads back as its characters, not as one character per byte; a
     // character that reorders the line is escaped and still reads back as itself.
-    const std::string name = "M\xC3\xBCller \xE6\x98\xBE\xE2\x80\xAE" "1";
+    const std::string name =
+        "M\xC3\xBCller \xE6\x98\xBE\xE2\x80\xAE"
+        "1";
     EXPECT_EQ(vidscope::cli::jsonString(name), "\"M\xC3\xBCller \xE6\x98\xBE\\u202E1\"");
     EXPECT_EQ(process.json(vidscope::cli::jsonString(name), "d == 'M\\u00fcller \\u663e\\u202e1'"),
               "True");
