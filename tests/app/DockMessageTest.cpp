@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QHeaderView>
 #include <QMenu>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -26,6 +27,18 @@ TEST(DockMessageTest, ApiErrorsNameTheCodeAndTheFunction) {
                            "API error (code: CAMERA_ERROR_INDEX_OUT_OF_RANGE)",
                            "API error (code: CAMERA_ERROR_USB_DISCONNECTED)"}));
     EXPECT_EQ(logColumn(table, 2), (QStringList{"CameraISP", "CameraInit", "CameraQueryImage"}));
+}
+
+TEST(DockMessageTest, EveryErrorCodeHasItsOwnName) {
+    QStringList seen;
+    for (int code = 1; code <= 17; ++code) {
+        const QString text = DockMessage::errorText(code);
+        ASSERT_TRUE(text.startsWith("API error (code: CAMERA_ERROR_")) << code;
+        EXPECT_FALSE(seen.contains(text)) << code;
+        seen << text;
+    }
+    EXPECT_EQ(DockMessage::errorText(12), "API error (code: CAMERA_ERROR_IMAGE_SIZE)");
+    EXPECT_EQ(DockMessage::errorText(15), "API error (code: CAMERA_ERROR_USER_ABORT)");
 }
 
 TEST(DockMessageTest, EventsShowTheirTextWithAnEmptyFunctionColumn) {
@@ -52,7 +65,7 @@ TEST(DockMessageTest, NumbersOutsideTheTableAddNothing) {
     EXPECT_EQ(dock.table()->rowCount(), 0);
 }
 
-TEST(DockMessageTest, RowsCarryTheirTimeAndAreReadOnly) {
+TEST(DockMessageTest, RowsCarryTheirTimeAndHeight) {
     DockMessage dock;
     const QDateTime before = QDateTime::currentDateTime().addMSecs(-1);
     dock.logMessage("Start video", 18);
@@ -64,8 +77,13 @@ TEST(DockMessageTest, RowsCarryTheirTimeAndAreReadOnly) {
     const QDateTime logged = QDateTime::fromString(time, DockMessage::kTimeFormat);
     EXPECT_GE(logged, before.addSecs(-1));
     EXPECT_LE(logged, QDateTime::currentDateTime().addSecs(1));
-    // Log rows are read-only.
+    EXPECT_EQ(table.rowHeight(0), DockMessage::kRowHeight);
+    // Log rows are read-only and not selectable.
     EXPECT_EQ(table.editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(table.selectionMode(), QAbstractItemView::NoSelection);
+    EXPECT_FALSE(table.showGrid());
+    EXPECT_FALSE(table.horizontalHeader()->isVisible() || table.verticalHeader()->isVisible());
+    EXPECT_EQ(table.columnWidth(1), 400);
 }
 
 TEST(DockMessageTest, ContextMenuClearsEveryRowAndReplacesAnEarlierMenu) {

@@ -8,7 +8,7 @@
 #include <QGraphicsRectItem>
 #include <QLabel>
 #include <QMenu>
-#include <QSet>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QWidgetAction>
@@ -69,53 +69,159 @@ protected:
     std::unique_ptr<MainWindow> window_;
 };
 
-// The form's own layout is not restated here; what can break without a form edit is checked:
-// every action is reachable from a menu or tool bar, and every icon resource resolves.
-TEST_F(MainWindowTest, EveryActionIsReachableAndEveryIconResolves) {
+struct ExpectedAction {
+    const char* name;
+    const char* text;
+    const char* icon;
+    bool checkable;
+};
+
+// Every action of the window, in the order the form creates them.
+const ExpectedAction kActions[] = {
+    {"action_Play", "&Play", ":/icon/play", false},
+    {"action_Stop", "Pa&use", ":/icon/pause", false},
+    {"action_Save", "&Save", ":/icon/save", false},
+    {"actionExit", "Exit", nullptr, false},
+    {"actionZoom_In", "Zoom In", ":/icon/zoomin", false},
+    {"actionZoom_Out", "Zoom Out", ":/icon/zoomout", false},
+    {"actionReset", "Reset", ":/icon/view-refresh", false},
+    {"action_Setting", "&Setting", ":/icon/setting", false},
+    {"actionEnglish_Chinese", "English<->Chinese", nullptr, false},
+    {"actionAbout", "About", nullptr, false},
+    {"actionHistogram", "Histogram", nullptr, false},
+    {"actionR_W_Register", "R/W Register", nullptr, false},
+    {"actionHelp_vidScope", "Help vidScope", nullptr, false},
+    {"actionIO_Control", "IO Control", ":/icon/port", false},
+    {"actionFit_Screen", "Fit Screen", ":/icon/fitscreen", false},
+    {"actionMeasure_On_Off", "Measure On/Off(&M)", ":/icon/res/brush.png", false},
+    {"actionCalibration_B", "Calibration(&B)", ":/image/res/calibration.PNG", false},
+    {"actionAxesX_X", "AxesX(&X)", ":/image/res/horizontal.PNG", true},
+    {"actionAxesY_Y", "AxesY(&Y)", ":/image/res/vertical.PNG", true},
+    {"actionLine", "Line(&L)", ":/icon/res/line.png", true},
+    {"actionArc", "Arc(&A)", ":/icon/res/arc.png", true},
+    {"actionRectangle", "Rectangle(&R)", ":/icon/res/rectangle.png", true},
+    {"actionCircle", "Circle(&C)", ":/icon/res/circle.png", true},
+    {"actionStart_Capture", "Start Capture Video", nullptr, false},
+    {"actionExit_Capture", "Stop Capture", nullptr, false},
+    {"actionSelect", "Select(&S)", ":/icon/res/arrow.png", true},
+    {"actionProperty", "Property", ":/icon/res/property.png", false},
+    {"actionLoad", "Load", ":/icon/res/markload.png", false},
+    {"actionSave", "Save", ":/icon/res/marksave.png", false},
+    {"actionSingle_Capture", "Single Capture", ":/icon/res/playstop.png", false},
+    {"actionReconnect", "Reconnect", nullptr, false},
+    {"actionErase_U3_Firmware", "Erase Firmware", nullptr, false},
+    {"actionDetails", "details", ":/icon/res/details.png", false},
+    {"actionCoordinates", "coordinates", ":/icon/res/cross.png", true},
+    {"actionReset_Camera", "Reset Camera", nullptr, false},
+    {"actionPolygon", "Polygon", ":/icon/res/polygon.png", true},
+    {"actionPreview", "Preview", nullptr, true},
+    {"actionMessage", "Message", nullptr, true},
+    {"actionOpen", "Open", ":/icon/res/folder-open-icon.png", false},
+    {"actionRecord_Sequence", "Record Sequence", nullptr, false},
+    {"actionDefault", "Default", nullptr, false},
+    {"actionSave_Param", "Save", nullptr, false},
+    {"actionSave_As", "Save As", nullptr, false},
+    {"actionLoad_From", "Load From", nullptr, false},
+};
+
+TEST_F(MainWindowTest, FormCreatesEveryActionInOrderWithItsTextAndIcon) {
     open();
-    QSet<QAction*> placed;
-    for (const QWidget* container : window_->findChildren<QWidget*>()) {
-        if (qobject_cast<const QMenu*>(container) || qobject_cast<const QToolBar*>(container)) {
-            for (QAction* a : container->actions())
-                placed.insert(a);
-        }
-    }
-    int withIcon = 0;
+    QStringList created;
     for (QAction* a : window_->findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
-        if (!a->objectName().startsWith("action"))
-            continue;
-        EXPECT_TRUE(placed.contains(a)) << a->objectName().toStdString();
-        if (!a->icon().isNull()) {
-            ++withIcon;
-            EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
+        if (a->objectName().startsWith("action")) {
+            created << a->objectName();
         }
     }
-    EXPECT_EQ(withIcon, 26) << "a resource that does not resolve gives a null icon";
-    EXPECT_EQ(entries(*child<QMenu>("menu_Mesure")), entries(*child<QToolBar>("toolBar_2")));
-    const QStringList main = entries(*child<QToolBar>("toolBar"));
-    EXPECT_TRUE(main.contains("cameraBox") && main.contains("resolutionBox"));
-    // Disabled by the form, enabled as soon as the settings dialog it acts on exists.
-    EXPECT_TRUE(child<QMenu>("menuSettings")->isEnabled());
+    QStringList expected;
+    for (const ExpectedAction& want : kActions) {
+        expected << want.name;
+        QAction* a = action(want.name);
+        ASSERT_NE(a, nullptr);
+        EXPECT_EQ(a->text(), want.text) << want.name;
+        EXPECT_EQ(a->isCheckable(), want.checkable) << want.name;
+        EXPECT_TRUE(a->shortcut().isEmpty()) << want.name;
+        // A missing resource gives a null icon: this catches names that do not resolve.
+        EXPECT_EQ(a->icon().isNull(), want.icon == nullptr) << want.name;
+        if (want.icon != nullptr) {
+            EXPECT_FALSE(QIcon(want.icon).pixmap(16, 16).isNull()) << want.icon;
+        }
+    }
+    EXPECT_EQ(created, expected);
+    EXPECT_EQ(action("actionOpen")->toolTip(), "Open Image");
     EXPECT_FALSE(action("actionSingle_Capture")->isEnabled());
+    EXPECT_FALSE(action("actionMessage")->isChecked());
 }
 
-TEST_F(MainWindowTest, StatusBarAndMessageDockStartAsDescribed) {
+TEST_F(MainWindowTest, MenusAndToolBarsListTheirEntriesInOrder) {
+    open();
+    EXPECT_EQ(entries(*window_->menuBar()),
+              (QStringList{"menu_File", "menu_Tools", "menu_View", "menu_Image", "menu_Mesure",
+                           "menu_Capture", "menu_Language", "menu_Help", "menuSettings"}));
+    const std::pair<const char*, QStringList> menus[] = {
+        {"menu_File",
+         {"action_Play", "action_Stop", "action_Save", "actionOpen", "|", "actionReset_Camera",
+          "actionReconnect", "actionExit"}},
+        {"menu_Tools",
+         {"action_Setting", "actionIO_Control", "actionPreview", "actionMessage", "|",
+          "actionR_W_Register", "actionErase_U3_Firmware"}},
+        {"menu_View", {"actionZoom_In", "actionZoom_Out", "actionReset", "actionFit_Screen"}},
+        {"menu_Image", {"actionHistogram"}},
+        {"menu_Capture",
+         {"actionSingle_Capture", "|", "actionStart_Capture", "actionExit_Capture", "|",
+          "actionRecord_Sequence"}},
+        {"menu_Language", {"actionEnglish_Chinese"}},
+        {"menu_Help", {"actionAbout", "actionHelp_vidScope"}},
+        {"menuSettings", {"actionDefault", "actionSave_Param", "actionSave_As", "actionLoad_From"}},
+    };
+    for (const auto& [name, expected] : menus) {
+        EXPECT_EQ(entries(*child<QMenu>(name)), expected) << name;
+    }
+    const QStringList measure{"actionSelect",         "actionProperty", "actionCalibration_B",
+                              "actionMeasure_On_Off", "actionAxesX_X",  "actionAxesY_Y",
+                              "actionCoordinates",    "actionLine",     "actionArc",
+                              "actionRectangle",      "actionCircle",   "actionPolygon",
+                              "actionDetails",        "actionLoad",     "actionSave"};
+    EXPECT_EQ(entries(*child<QMenu>("menu_Mesure")), measure);
+    EXPECT_EQ(entries(*child<QToolBar>("toolBar_2")), measure);
+    EXPECT_EQ(entries(*child<QToolBar>("toolBar")),
+              (QStringList{"action_Play", "action_Stop", "action_Save", "actionOpen",
+                           "actionSingle_Capture", "|", "actionZoom_In", "actionZoom_Out",
+                           "actionFit_Screen", "actionReset", "|", "actionIO_Control",
+                           "action_Setting", "cameraBox", "resolutionBox"}));
+    EXPECT_EQ(window_->toolBarArea(child<QToolBar>("toolBar")), Qt::TopToolBarArea);
+    EXPECT_EQ(window_->toolBarArea(child<QToolBar>("toolBar_2")), Qt::LeftToolBarArea);
+    // Disabled by the form, enabled as soon as the settings dialog it acts on exists.
+    EXPECT_TRUE(child<QMenu>("menuSettings")->isEnabled());
+    EXPECT_FALSE(child<QMenu>("menuSettings")->isTearOffEnabled());
+}
+
+TEST_F(MainWindowTest, WindowViewAndStatusBarStartAsDescribed) {
     open();
     EXPECT_EQ(window_->windowTitle(), "vidScope");
+    EXPECT_EQ(window_->size(), QSize(939, 593));
     EXPECT_FALSE(window_->windowIcon().isNull());
-    EXPECT_EQ(window_->view()->scene(), window_->scene());
+    ImageView* view = window_->view();
+    EXPECT_EQ(view->objectName(), "gvMain");
+    EXPECT_EQ(view->minimumSize(), QSize(660, 500));
+    EXPECT_EQ(view->backgroundBrush().color(), QColor(127, 127, 127));
+    EXPECT_EQ(view->scene(), window_->scene());
+
     EXPECT_EQ(window_->usbLabel()->text(), "");
     EXPECT_EQ(window_->statisticsLabel()->text(),
               "fps: 0.00 dropped: 0 elasped: [00:00:00] avg: 00 exposure: 0000.000ms");
     EXPECT_EQ(window_->pixelLabel()->text(), "Pos(0000,0000)   Rgb(000,000,000)   Gray:000");
     EXPECT_EQ(window_->captureLabel()->text(), "");
+    EXPECT_EQ(window_->statisticsLabel()->indent(), 3);
     // The fields sit left to right in the status bar.
     window_->show();
     EXPECT_LT(window_->usbLabel()->x(), window_->statisticsLabel()->x());
     EXPECT_LT(window_->statisticsLabel()->x(), window_->pixelLabel()->x());
     EXPECT_LT(window_->pixelLabel()->x(), window_->captureLabel()->x());
-    EXPECT_TRUE(window_->dockMessage()->isHidden());
-    EXPECT_EQ(window_->dockWidgetArea(window_->dockMessage()), Qt::BottomDockWidgetArea);
+    EXPECT_GE(window_->cameraBox()->minimumWidth(), 100);
+
+    DockMessage* dock = window_->dockMessage();
+    EXPECT_TRUE(dock->isHidden());
+    EXPECT_EQ(window_->dockWidgetArea(dock), Qt::BottomDockWidgetArea);
 }
 
 TEST_F(MainWindowTest, FeatureSwitchesFollowTheSettingsFile) {
@@ -209,6 +315,18 @@ TEST_F(MainWindowTest, MessageActionShowsTheDockAndClosingItUnchecksTheAction) {
     EXPECT_FALSE(window_->dockMessage()->isVisible());
 }
 
+TEST_F(MainWindowTest, LanguageSwitchTwiceReturnsToTheStartingLanguage) {
+    open();
+    EXPECT_EQ(window_->languageState(), 1);
+    action("actionEnglish_Chinese")->trigger();
+    EXPECT_EQ(window_->languageState(), 2);
+    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 0);
+    action("actionEnglish_Chinese")->trigger();
+    EXPECT_EQ(window_->languageState(), 1);
+    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
+    EXPECT_EQ(action("action_Play")->text(), "&Play");
+}
+
 TEST_F(MainWindowTest, ChineseTranslationFromTheWorkingDirectoryAndBackToEnglish) {
     QDir(dir_.path()).mkpath("lang");
     ASSERT_TRUE(QFile::copy(VIDSCOPE_LANG_DIR "/vidScope_zh_CN.qm",
@@ -223,7 +341,6 @@ TEST_F(MainWindowTest, ChineseTranslationFromTheWorkingDirectoryAndBackToEnglish
     action("actionEnglish_Chinese")->trigger();
     EXPECT_EQ(window_->languageState(), 1);
     EXPECT_EQ(child<QMenu>("menu_File")->title(), "&File");
-    EXPECT_EQ(QSettings("setting.ini", QSettings::IniFormat).value("Language/Lang").toInt(), 1);
     action("actionEnglish_Chinese")->trigger();
     EXPECT_EQ(action("action_Stop")->text(), QString::fromUtf8("暂停(&U)"));
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The status-bar texts of the live video: statistics line and pixel readout.
+// The status-bar texts of the live video: statistics line, bus speed, pixel readout.
 #include <gtest/gtest.h>
 
 #include "StatusTexts.h"
@@ -16,6 +16,11 @@ TEST(StatusTexts, StatisticsLine) {
               "fps: 1.00 dropped: 0 elasped: [100:00:59] avg: 5 exposure: 1.000ms");
     EXPECT_EQ(StatusTexts::statistics(5, 1, 61, std::nullopt, std::nullopt),
               "fps: 5.00 dropped: 1 elasped: [00:01:01] avg: - exposure: -ms");
+}
+
+TEST(StatusTexts, UsbSpeed) {
+    EXPECT_EQ(StatusTexts::usb(2), "USB2.0");
+    EXPECT_EQ(StatusTexts::usb(3), "USB3.0");
 }
 
 TEST(StatusTexts, GreyValueAndPixelReadout) {
